@@ -1,0 +1,1 @@
+# nsk_process: filled in by the process module.

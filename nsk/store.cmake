@@ -1,0 +1,1 @@
+# nsk_store: filled in by the store module.

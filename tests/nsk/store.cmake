@@ -1,0 +1,1 @@
+# tests of nsk_names and nsk_store
