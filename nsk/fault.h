@@ -1,0 +1,56 @@
+// A fault hook for the store, for tests of crash and I/O-error paths.
+//
+// Every store operation of the catalog (each statement it steps, and each
+// COMMIT) first asks the installed FaultPlan whether it should fail. A test
+// arms the plan to fail the Nth operation from now, or the next commit,
+// with a chosen kind; the operation then fails as SQLite would have failed
+// it, the transaction around it is rolled back, and the caller sees the
+// mapped Guardian error (122 for an I/O error, 45 for a full disk, 40 for a
+// store that stays locked). Nothing is installed in a normal run.
+#ifndef KEYMEND_NSK_FAULT_H_
+#define KEYMEND_NSK_FAULT_H_
+
+namespace nsk {
+
+enum class FaultKind { kNone, kIoError, kDiskFull, kBusy };
+
+enum class StoreOp { kRead, kWrite, kCommit };
+
+class FaultPlan {
+ public:
+  // The `n`th operation from now (1: the next one) fails with `kind`.
+  void FailNth(int n, FaultKind kind);
+
+  // The next COMMIT fails with `kind`, after every statement of its
+  // transaction has succeeded.
+  void FailNextCommit(FaultKind kind);
+
+  // Disarms both.
+  void Clear();
+
+  // Operations seen since the plan was installed or last cleared; lets a
+  // test find the N of an operation before failing it.
+  int operations() const { return operations_; }
+
+  // Called by the store before each operation: the SQLite result code the
+  // operation is to fail with, or 0 to run it. Each fault fires once.
+  int Before(StoreOp op);
+
+ private:
+  int countdown_ = 0;
+  FaultKind nth_kind_ = FaultKind::kNone;
+  FaultKind commit_kind_ = FaultKind::kNone;
+  int operations_ = 0;
+};
+
+// Makes `plan` the one the store asks (nullptr: none) and returns the one it
+// replaces. The caller keeps ownership.
+FaultPlan* InstallFaultPlan(FaultPlan* plan);
+
+// The SQLite result code for `op` from the installed plan, 0 when none is
+// installed or it lets the operation run.
+int FaultBefore(StoreOp op);
+
+}  // namespace nsk
+
+#endif  // KEYMEND_NSK_FAULT_H_
