@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite twice: an optimised build, then a
+# debug build under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+for preset in release asan; do
+  echo "== $preset: configure and build" >&2
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  echo "== $preset: test" >&2
+  ctest --preset "$preset"
+done
+echo "== all tests passed" >&2
