@@ -29,6 +29,7 @@
 #define KEYMEND_SYS_GUARDIAN_H_
 
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
 namespace sys {
@@ -243,6 +244,7 @@ inline int16_t INITIALIZER(int16_t* rucb = nullptr, void* passthru = nullptr,
                               std::optional<int16_t> stop_backup = {}, int16_t* error = nullptr,
                               std::optional<int16_t> completion_code = {}) {
   current().STOP(processid, stop_backup, error, completion_code);
+  std::abort();  // an implementation that returned would be a fault of its own
 }
 
 [[noreturn]] inline void PROCESS_STOP_(const int16_t* processhandle = nullptr,
@@ -250,12 +252,14 @@ inline int16_t INITIALIZER(int16_t* rucb = nullptr, void* passthru = nullptr,
                                        std::optional<int16_t> options = {},
                                        std::optional<int16_t> completion_code = {}) {
   current().PROCESS_STOP_(processhandle, specifier, options, completion_code);
+  std::abort();  // an implementation that returned would be a fault of its own
 }
 
 [[noreturn]] inline void ABEND(const int16_t* processid = nullptr,
                                std::optional<int16_t> stop_backup = {}, int16_t* error = nullptr,
                                std::optional<int16_t> completion_code = {}) {
   current().ABEND(processid, stop_backup, error, completion_code);
+  std::abort();  // an implementation that returned would be a fault of its own
 }
 
 inline int16_t FILE_OPEN_(const char* filename, int16_t length, int16_t* filenum,
