@@ -5,7 +5,7 @@
 // arms the plan to fail the Nth operation from now, or the next commit,
 // with a chosen kind; the operation then fails as SQLite would have failed
 // it, the transaction around it is rolled back, and the caller sees the
-// mapped Guardian error (122 for an I/O error, 45 for a full disk, 40 for a
+// mapped Guardian error (190 for an I/O error, 45 for a full disk, 40 for a
 // store that stays locked). Nothing is installed in a normal run.
 #ifndef KEYMEND_NSK_FAULT_H_
 #define KEYMEND_NSK_FAULT_H_

@@ -1,1 +1,9 @@
-# nsk_store: filled in by the store module.
+# nsk_store: the node's SQLite store -- catalog, file-name search, labels,
+# and the one table of host errors.
+find_package(SQLite3 REQUIRED)
+add_library(nsk_store
+  host_errors.cc
+  fault.cc
+)
+target_include_directories(nsk_store PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(nsk_store PUBLIC nsk_names PRIVATE SQLite::SQLite3)
