@@ -26,7 +26,7 @@ std::vector<uint8_t> ListOf(const std::vector<std::string>& names, int keys = 1)
 }
 
 class AdjustTest : public ProgramTest {
- protected:
+ public:
   void HeadFile(const std::vector<std::string>& names, int16_t type = 3, int keys = 1) {
     fake.files[kHead] = {type, 0, ListOf(names, keys)};
   }

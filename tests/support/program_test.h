@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,7 +19,7 @@
 namespace keymend::testing {
 
 class ProgramTest : public ::testing::Test {
- protected:
+ public:
   ProgramTest() {
     ResetGlobals();
     previous_ = sys::install(&fake);
@@ -46,7 +48,10 @@ class ProgramTest : public ::testing::Test {
   }
 
   // Opens the home terminal as the OUT file, as the main procedure would.
-  void OpenTerminal() { OUTFNUM = 1; fake.calls.clear(); }
+  void OpenTerminal() {
+    sys::FILE_OPEN_("$TERM.#HOME", 11, &OUTFNUM);
+    fake.calls.clear();
+  }
 
   sys::FakeGuardian fake;
 
