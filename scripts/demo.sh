@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds KEYMEND and runs it on a sample node made for the purpose.
+#
+# The story: the head files of $OLD.SALES, with their alternate-key files,
+# were restored to $NEW.SALES. Their labels still name the alternate-key
+# files on $OLD. KEYMEND moves those names to $NEW.SALES.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release --target keymend nskfile >/dev/null
+
+bin="$PWD/build/release"
+export NSK_ROOT="$PWD/build/sample-node"
+export NSK_DEFAULTS='$NEW.SALES'
+rm -rf "$NSK_ROOT"
+nskfile() { "$bin/tools/nskfile" "$@"; }
+keymend() { "$bin/driver/keymend" "$@"; }
+show() { printf '\n$ %s\n' "$*"; "$@"; }
+
+nskfile init --node '\DEMO' >/dev/null
+nskfile volume add '$OLD' '$NEW'
+# The files as they were made on $OLD.SALES.
+nskfile create '$OLD.SALES.ORDERS' --altfile '$OLD.SALES.ORDALT1' --altfile '$OLD.SALES.ORDALT2'
+nskfile create '$OLD.SALES.ORDALT1'
+nskfile create '$OLD.SALES.ORDALT2'
+nskfile create '$OLD.SALES.CUSTOMER' --altfile '$OLD.SALES.CUSTALT'
+nskfile create '$OLD.SALES.CUSTALT'
+nskfile create '$OLD.SALES.NOTES' --type 0
+# The restore to another volume: labels are copied unchanged.
+nskfile dup '$OLD.SALES.*' '$NEW.SALES.*'
+# A head file made on $NEW.SALES itself: already right.
+nskfile create '$NEW.SALES.INVOICE' --altfile '$NEW.SALES.INVALT'
+nskfile create '$NEW.SALES.INVALT'
+
+echo "== Before: the restored head files still point at \$OLD"
+show nskfile info '$NEW.SALES.*' --detail
+echo
+echo "== A dry run first, then the repair"
+show keymend '$NEW.SALES.*,$NEW.SALES,LISTONLY'
+show keymend '$NEW.SALES.*,$NEW.SALES'
+echo
+echo "== After: every alternate-key file name is on \$NEW.SALES"
+show nskfile info '$NEW.SALES.*' --detail
+echo
+echo "== A second run finds nothing left to do"
+show keymend '$NEW.SALES.*'
