@@ -1,0 +1,264 @@
+// keymend through its binary, on a node made with nskfile in a temporary
+// directory: what the user sees, byte for byte, and what the labels hold
+// afterwards.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/run_command.h"
+
+namespace keymend {
+namespace {
+
+using ::keymend::testing::CommandResult;
+using ::keymend::testing::RunCommand;
+using ::keymend::testing::ScopedTempDir;
+
+const std::string kKeymend = std::string(KEYMEND_BINARY_DIR) + "/driver/keymend";
+const std::string kNskfile = std::string(KEYMEND_BINARY_DIR) + "/tools/nskfile";
+const char kFiller[] = ". . . . . . . . . . . . . . . . . . .  ";
+
+std::string ReportLine(const std::string& name, const std::string& outcome) {
+  return name + std::string(kFiller).substr(name.size()) + outcome;
+}
+
+class KeymendE2eTest : public ::testing::Test {
+ protected:
+  KeymendE2eTest() {
+    env_ = {{"NSK_ROOT", dir_.path() + "/node"}, {"NSK_DEFAULTS", ""}, {"NSK_USER", ""}};
+    Nsk({"init", "--node", "\\DEMO"});
+    Nsk({"volume", "add", "$OLD", "$NEW"});
+  }
+
+  CommandResult Nsk(std::vector<std::string> args, bool must_work = true) {
+    args.insert(args.begin(), kNskfile);
+    CommandResult r = RunCommand(args, env_, dir_.path());
+    if (must_work) {
+      EXPECT_EQ(r.exit_status, 0) << "nskfile " << args[1] << ": " << r.err;
+    }
+    return r;
+  }
+  CommandResult Keymend(std::vector<std::string> args,
+                        const std::map<std::string, std::string>& extra = {}) {
+    args.insert(args.begin(), kKeymend);
+    std::map<std::string, std::string> env = env_;
+    for (const auto& [k, v] : extra) env[k] = v;
+    return RunCommand(args, env, dir_.path());
+  }
+  // The lines of `text`, without their newlines.
+  static std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t nl = text.find('\n', start);
+      if (nl == std::string::npos) nl = text.size();
+      out.push_back(text.substr(start, nl - start));
+      start = nl + 1;
+    }
+    return out;
+  }
+  // Output lines after the two banner lines.
+  static std::vector<std::string> Report(const CommandResult& r) {
+    std::vector<std::string> lines = Lines(r.out);
+    if (lines.size() < 2) return {};
+    return {lines.begin() + 2, lines.end()};
+  }
+  std::string Json(const std::string& name) {
+    return Nsk({"info", name, "--json"}).out;
+  }
+  std::string Dump() {
+    return RunCommand({"/usr/bin/sqlite3", dir_.path() + "/node/catalog.db", ".dump"}, {},
+                      dir_.path())
+        .out;
+  }
+  // Head files of $OLD.SALES restored to $NEW.SALES with `nskfile dup`.
+  void RestoredSubvolume() {
+    Nsk({"create", "$OLD.SALES.ORDERS", "--altfile", "$OLD.SALES.ORDALT1", "--altfile",
+         "$OLD.SALES.ORDALT2"});
+    Nsk({"create", "$OLD.SALES.ORDALT1"});
+    Nsk({"create", "$OLD.SALES.ORDALT2"});
+    Nsk({"create", "$OLD.SALES.CUST", "--altfile", "$OLD.SALES.CUSTALT"});
+    Nsk({"create", "$OLD.SALES.CUSTALT"});
+    Nsk({"create", "$OLD.SALES.NOTES", "--type", "0"});
+    Nsk({"dup", "$OLD.SALES.*", "$NEW.SALES.*"});
+  }
+
+  ScopedTempDir dir_;
+  std::map<std::string, std::string> env_;
+};
+
+const char kBanner[] = "KEYMEND (201) - V6034H06 - (28Feb2011)   System \\DEMO, running NSK H06.29";
+
+TEST_F(KeymendE2eTest, BannerAndHelpByteForByte) {
+  const CommandResult r = Keymend({"-h"});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 15u) << r.out;
+  EXPECT_EQ(lines[0], kBanner);
+  EXPECT_EQ(lines[2], "KEYMEND adjustes alternate key file entries.");
+  EXPECT_EQ(lines[10], " <default>         <[\\system.[$vol[.subvol]]]> to which the AK entries");
+  EXPECT_EQ(lines[14], "                   is used.");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(KeymendE2eTest, ParameterMessagesEndWithFatalStatus) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"$NEW.SALES.*,"}, "Invalid command syntax."},
+      {{"$NEW.SALES.*", "$NEW.X"}, "Invalid command syntax."},
+      {{"$NEW.SALES.*,$NEW.SALES,LIST"}, "Invalid keyword."},
+      {{"$NEW.SALES.*,$NEW.SALES.X"}, "User supplied DEFAULT unusable"},
+      {{std::string(51, 'A')}, "Invalid command syntax."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const CommandResult r = Keymend(c.args);
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_EQ(Report(r), (std::vector<std::string>{c.message, "Type  KEYMEND -H[ELP]  to get help"}));
+  }
+}
+
+TEST_F(KeymendE2eTest, RestoredSubvolumeIsRepairedThenOk) {
+  RestoredSubvolume();
+  const CommandResult first = Keymend({"$NEW.SALES.*,$NEW.SALES"});
+  EXPECT_EQ(first.exit_status, 0) << first.err;
+  EXPECT_EQ(Report(first), (std::vector<std::string>{
+                               ReportLine("$NEW.SALES.CUST", "modified"),
+                               ReportLine("$NEW.SALES.ORDERS", "modified"),
+                           }));
+  EXPECT_NE(Json("$NEW.SALES.ORDERS").find(
+                "\"altfiles\":[\"$NEW.SALES.ORDALT1\",\"$NEW.SALES.ORDALT2\"]"),
+            std::string::npos)
+      << Json("$NEW.SALES.ORDERS");
+  // The originals are untouched.
+  EXPECT_NE(Json("$OLD.SALES.ORDERS").find("\"$OLD.SALES.ORDALT1\""), std::string::npos);
+
+  const CommandResult second = Keymend({"$NEW.SALES.*,$NEW.SALES"});
+  EXPECT_EQ(Report(second), (std::vector<std::string>{
+                                ReportLine("$NEW.SALES.CUST", "OK"),
+                                ReportLine("$NEW.SALES.ORDERS", "OK"),
+                            }));
+}
+
+TEST_F(KeymendE2eTest, DefaultLocationComesFromTheProcess) {
+  RestoredSubvolume();
+  const CommandResult r = Keymend({"CUST"}, {{"NSK_DEFAULTS", "$NEW.SALES"}});
+  EXPECT_EQ(Report(r), std::vector<std::string>{ReportLine("$NEW.SALES.CUST", "modified")});
+  EXPECT_NE(Json("$NEW.SALES.CUST").find("\"$NEW.SALES.CUSTALT\""), std::string::npos);
+}
+
+TEST_F(KeymendE2eTest, LongestNamesWithANodePart) {
+  CommandResult init = RunCommand({kNskfile, "init", "--node", "\\NODEABC"},
+                                  {{"NSK_ROOT", dir_.path() + "/long"}}, dir_.path());
+  ASSERT_EQ(init.exit_status, 0) << init.err;
+  env_["NSK_ROOT"] = dir_.path() + "/long";
+  Nsk({"volume", "add", "$VOLUMEX"});
+  Nsk({"create", "$VOLUMEX.SUBVOLUM.FILENAME", "--altfile", "$DATA.OLD.ALTFILEA"});
+  Nsk({"create", "$VOLUMEX.SUBVOLUM.FILENAM", "--altfile", "$DATA.OLD.ALTFILEB"});
+  const CommandResult r = Keymend({"\\NODEABC.$VOLUMEX.SUBVOLUM.*,$VOLUMEX.SUBVOLUM"});
+  const std::string longest = "\\NODEABC.$VOLUMEX.SUBVOLUM.FILENAME";
+  ASSERT_EQ(longest.size(), 35u);
+  EXPECT_EQ(Report(r), (std::vector<std::string>{
+                           ReportLine("\\NODEABC.$VOLUMEX.SUBVOLUM.FILENAM", "modified"),
+                           ReportLine(longest, "modified"),
+                       }));
+  EXPECT_NE(Json("$VOLUMEX.SUBVOLUM.FILENAME").find("\"$VOLUMEX.SUBVOLUM.ALTFILEA\""),
+            std::string::npos);
+}
+
+TEST_F(KeymendE2eTest, ExtendedWildCardsSelectExactlyTheRightFiles) {
+  for (const char* f : {"ORD", "ORD1", "ORD12", "ORDX", "ORD1X", "ORDXY"}) {
+    Nsk({"create", std::string("$NEW.SALES.") + f, "--altfile", "$OLD.SALES.ALT"});
+  }
+  const struct {
+    const char* template_;
+    std::vector<std::string> files;
+  } cases[] = {
+      {"$NEW.SALES.ORD{..n}", {"ORD", "ORD1", "ORD12"}},
+      {"$NEW.SALES.ORD+", {"ORD", "ORD1", "ORD12"}},
+      {"$NEW.SALES.ORD{a..a}", {"ORDX", "ORDXY"}},
+      {"$NEW.SALES.ORD~-", {"ORD1", "ORD1X"}},
+      {"$NEW.SALES.ORD?", {"ORD1", "ORDX"}},
+      {"$NEW.SALES.ord{n}{a}", {"ORD1X"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.template_);
+    std::vector<std::string> expected;
+    for (const std::string& f : c.files) expected.push_back(ReportLine("$NEW.SALES." + f, "to be modified"));
+    std::vector<std::string> got;
+    for (const std::string& line : Report(Keymend({std::string(c.template_) + ",$NEW.SALES,LISTONLY"}))) {
+      if (line.rfind("    ", 0) != 0) got.push_back(line);
+    }
+    EXPECT_EQ(got, expected);
+  }
+}
+
+TEST_F(KeymendE2eTest, FileTheUserMayNotWriteKeepsItsLabel) {
+  Nsk({"create", "$NEW.SALES.MINE", "--altfile", "$OLD.SALES.A", "--owner", "SALES.ANN",
+       "--secure", "AOAO"});
+  Nsk({"create", "$NEW.SALES.THEIRS", "--altfile", "$OLD.SALES.B", "--owner", "OTHER.BOB",
+       "--secure", "AOAO"});
+  const std::string before = Json("$NEW.SALES.THEIRS");
+  const CommandResult r = Keymend({"$NEW.SALES.*,$NEW.SALES"}, {{"NSK_USER", "SALES.ANN"}});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(Report(r), (std::vector<std::string>{
+                           ReportLine("$NEW.SALES.MINE", "modified"),
+                           ReportLine("$NEW.SALES.THEIRS", " in error: 48"),
+                       }));
+  EXPECT_EQ(Json("$NEW.SALES.THEIRS"), before);
+}
+
+TEST_F(KeymendE2eTest, ListOnlyChangesNothingAndShowsThePlan) {
+  RestoredSubvolume();
+  const std::string before = Dump();
+  ASSERT_FALSE(before.empty());
+  const CommandResult r = Keymend({"$NEW.SALES.*,$NEW.SALES,LISTONLY"});
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_EQ(Report(r), (std::vector<std::string>{
+                           ReportLine("$NEW.SALES.CUST", "to be modified"),
+                           "    $OLD.SALES.CUSTALT -> $NEW.SALES.CUSTALT",
+                           ReportLine("$NEW.SALES.ORDERS", "to be modified"),
+                           "    $OLD.SALES.ORDALT1 -> $NEW.SALES.ORDALT1",
+                           "    $OLD.SALES.ORDALT2 -> $NEW.SALES.ORDALT2",
+                       }));
+  EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(KeymendE2eTest, RejectedTemplate) {
+  const CommandResult r = Keymend({"{*"});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(Report(r), (std::vector<std::string>{"File name template invalid: {*",
+                                                 "No action so far: Operation terminated."}));
+}
+
+TEST_F(KeymendE2eTest, OutFileReceivesTheSameRecords) {
+  Nsk({"create", "$NEW.LOGS.RUNLOG", "--type", "2"});
+  const CommandResult to_terminal = Keymend({"-h"});
+  const CommandResult to_file = Keymend({"/OUT", "$NEW.LOGS.RUNLOG/", "-h"});
+  EXPECT_EQ(to_file.exit_status, 0) << to_file.err;
+  EXPECT_EQ(to_file.out, "");
+  EXPECT_EQ(Nsk({"print", "$NEW.LOGS.RUNLOG"}).out, to_terminal.out);
+}
+
+TEST_F(KeymendE2eTest, UnopenableOutFileGivesASilentRunThatStillWorks) {
+  RestoredSubvolume();
+  const CommandResult r = Keymend({"/OUT $NEW.NO.SUCH/", "$NEW.SALES.*,$NEW.SALES"});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(Json("$NEW.SALES.CUST").find("\"$NEW.SALES.CUSTALT\""), std::string::npos);
+}
+
+TEST_F(KeymendE2eTest, MissingNodeIsReportedAndNothingIsCreated) {
+  const std::string missing = dir_.path() + "/nowhere";
+  const CommandResult r = RunCommand({kKeymend, "-h"}, {{"NSK_ROOT", missing}}, dir_.path());
+  EXPECT_EQ(r.exit_status, 4);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(missing), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("nskfile init"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace keymend
