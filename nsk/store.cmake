@@ -2,8 +2,11 @@
 # and the one table of host errors.
 find_package(SQLite3 REQUIRED)
 add_library(nsk_store
-  host_errors.cc
+  catalog.cc
   fault.cc
+  host_errors.cc
+  pattern.cc
+  sql.cc
 )
 target_include_directories(nsk_store PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(nsk_store PUBLIC nsk_names PRIVATE SQLite::SQLite3)
