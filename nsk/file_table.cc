@@ -48,7 +48,7 @@ sys::CC FileTable::Info(int16_t filenum, int16_t* error) const {
   } else if (auto it = files_.find(filenum); it != files_.end()) {
     value = it->second.last_error;
   } else {
-    value = kErrorFileNotOpen;
+    value = err::kFileNotOpen;
     cc = sys::CC::kLess;
   }
   if (error != nullptr) *error = value;

@@ -26,7 +26,6 @@ namespace nsk {
 
 constexpr int kMaxOpenFiles = 32;
 constexpr int kMaxRetries = 10;
-constexpr int16_t kErrorFileNotOpen = 16;
 
 class FileTable {
  public:

@@ -94,7 +94,7 @@ TEST_F(FileTableTest, BadWriteArguments) {
     int16_t count;
     int16_t error;
   } errors[] = {
-      {"file not open", 7, "x", 1, kErrorFileNotOpen},
+      {"file not open", 7, "x", 1, err::kFileNotOpen},
       {"negative count", file_, "x", -1, err::kIllegalCount},
       {"no buffer", file_, nullptr, 3, err::kBounds},
   };
@@ -118,7 +118,6 @@ TEST_F(FileTableTest, FileErrorRetriesOnlyCurableErrors) {
   } cases[] = {
       {err::kTimedOut, 1},      // the store was locked by another process
       {err::kFileFull, 0},
-      {err::kNoDiskSpace, 0},
       {err::kPathDown, 0},      // the reader of the pipe went away
       {err::kDiskIo, 0},
       {err::kNotFound, 0},      // purged since the open
