@@ -219,6 +219,9 @@ Error Catalog::Rep::CheckAndPrepare() {
   version.Reset();
 
   const std::string file_columns = kFileColumns;
+  // The GLOB filters are written "+column GLOB ?" so that SQLite never
+  // turns them into index ranges of their own: the seek must come from the
+  // keyset bound, or every page would scan again from the first name.
   const std::string next = "SELECT volume, subvolume, fileid FROM files WHERE ";
   const struct {
     Statement* statement;
@@ -248,15 +251,15 @@ Error Catalog::Rep::CheckAndPrepare() {
       {&update_altlist, "UPDATE files SET altlist = ?2 WHERE id = ?1"},
       {&next_any, next +
                       "(volume, subvolume, fileid) >= (?1, ?2, ?3) AND volume < ?4 AND "
-                      "volume GLOB ?5 AND subvolume GLOB ?6 AND fileid GLOB ?7 "
+                      "+volume GLOB ?5 AND +subvolume GLOB ?6 AND +fileid GLOB ?7 "
                       "ORDER BY volume, subvolume, fileid LIMIT ?8"},
       {&next_in_volume, next +
                             "volume = ?1 AND (subvolume, fileid) >= (?2, ?3) AND "
-                            "subvolume < ?4 AND subvolume GLOB ?5 AND fileid GLOB ?6 "
+                            "subvolume < ?4 AND +subvolume GLOB ?5 AND +fileid GLOB ?6 "
                             "ORDER BY subvolume, fileid LIMIT ?7"},
       {&next_in_subvolume, next +
                                "volume = ?1 AND subvolume = ?2 AND fileid >= ?3 AND "
-                               "fileid < ?4 AND fileid GLOB ?5 ORDER BY fileid LIMIT ?6"},
+                               "fileid < ?4 AND +fileid GLOB ?5 ORDER BY fileid LIMIT ?6"},
       {&append_record,
        "INSERT INTO records (file, seq, data) "
        "SELECT ?1, COALESCE(MAX(seq), 0) + 1, ?2 FROM records WHERE file = ?1"},

@@ -1,2 +1,4 @@
 # tests of nsk_names and nsk_store
+find_package(SQLite3 REQUIRED)
 keymend_test(names_test SOURCES names_test.cc LIBS nsk_names)
+keymend_test(catalog_test SOURCES catalog_test.cc LIBS nsk_store SQLite::SQLite3)
