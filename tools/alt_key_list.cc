@@ -148,7 +148,7 @@ std::string ParseHex(const std::string& text, std::string* bytes) {
 std::string SpecifierText(int16_t specifier) {
   const uint16_t w = static_cast<uint16_t>(specifier);
   std::string text;
-  for (unsigned c : {w >> 8u, w & 0xFFu}) {
+  for (unsigned c : {static_cast<unsigned>(w >> 8), static_cast<unsigned>(w & 0xFF)}) {
     text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
   }
   return text;
