@@ -5,7 +5,9 @@ add_library(nsk_process
   break_key.cc
   command_line.cc
   file_table.cc
+  launcher.cc
   name_parts.cc
+  platform.cc
   record_file.cc
   startup_message.cc
   system_info.cc

@@ -1,0 +1,62 @@
+#include "nsk/launcher.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "nsk/break_key.h"
+#include "nsk/catalog.h"
+#include "nsk/command_line.h"
+#include "nsk/platform.h"
+#include "nsk/startup_message.h"
+
+namespace nsk {
+namespace {
+
+int NeverStarted(const std::string& why) {
+  std::fprintf(stderr, "keymend: %s\n", why.c_str());
+  return kNeverStartedExitStatus;
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv, void (*main_procedure)()) {
+  CommandLine line;
+  if (std::string bad = ParseCommandLine(argc, argv, &line); !bad.empty()) {
+    return NeverStarted(bad);
+  }
+
+  std::unique_ptr<Catalog> catalog;
+  if (Error e = Catalog::Open(NodeDirectory(), CatalogOptions(), &catalog); !e.ok()) {
+    return NeverStarted(e.message.empty() ? "cannot open the node: error " + std::to_string(e.code)
+                                          : e.message);
+  }
+
+  ProcessSettings process;
+  process.defaults = catalog->Defaults();
+  if (std::string bad = ParseDefaultsOverride(std::getenv("NSK_DEFAULTS"), &process.defaults);
+      !bad.empty()) {
+    return NeverStarted(bad);
+  }
+  if (std::string bad = ParseUserName(std::getenv("NSK_USER"), &process.user); !bad.empty()) {
+    return NeverStarted(bad);
+  }
+  const std::string_view out = line.out_file.empty() ? kHomeTerminal : line.out_file;
+  process.startup = BuildStartupMessage(process.defaults, kHomeTerminal, out, line.parameters);
+
+  Platform platform(catalog.get(), std::move(process));
+  sys::Guardian* previous = sys::install(&platform);
+  InstallBreakHandler();
+  int status = 0;
+  try {
+    main_procedure();
+  } catch (const sys::ProcessEnded& ended) {
+    status = ExitStatusFor(ended);
+  }
+  sys::install(previous);
+  std::fflush(stdout);
+  return status;
+}
+
+}  // namespace nsk
