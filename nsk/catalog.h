@@ -37,6 +37,9 @@
 
 namespace nsk {
 
+// Device type of every file in the catalog: all are disk files.
+constexpr int16_t kDeviceTypeDisk = 3;
+
 // The directory of the node, from the environment as described above.
 // Empty when none of the variables is set.
 std::string NodeDirectory();

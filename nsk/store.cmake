@@ -6,6 +6,7 @@ add_library(nsk_store
   fault.cc
   host_errors.cc
   pattern.cc
+  search.cc
   sql.cc
 )
 target_include_directories(nsk_store PUBLIC ${PROJECT_SOURCE_DIR})

@@ -2,3 +2,4 @@
 find_package(SQLite3 REQUIRED)
 keymend_test(names_test SOURCES names_test.cc LIBS nsk_names)
 keymend_test(catalog_test SOURCES catalog_test.cc LIBS nsk_store SQLite::SQLite3)
+keymend_test(search_test SOURCES search_test.cc LIBS nsk_store)
