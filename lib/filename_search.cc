@@ -44,23 +44,23 @@ int16_t NRX_FILENAME_FINDSTART_(int16_t* searchid, const char* searchpattern,
   char pattern[kSystemPatternSize];
   int16_t length = 0;
   if (searchpattern != nullptr) {
-    int16_t error = TranslateToSystem(searchpattern, *patternlen, pattern, kSystemPatternSize,
-                                      &length);
+    int16_t error =
+        TranslateToSystem(searchpattern, *patternlen, pattern, kSystemPatternSize, &length);
     if (error == 0 && length > 0) error = CheckSystemPattern(pattern, length);
     if (error != 0) return error;
   }
 
   const bool with_pattern = searchpattern != nullptr;
-  return sys::FILENAME_FINDSTART_(
-      searchid, with_pattern ? pattern : nullptr,
-      with_pattern ? std::optional<int16_t>(length) : std::nullopt, resolvelevel, devicetype,
-      devicesubtype, options, startafter, startafter != nullptr ? startafterlen : std::nullopt);
+  return sys::FILENAME_FINDSTART_(searchid, with_pattern ? pattern : nullptr,
+                                  with_pattern ? std::optional<int16_t>(length) : std::nullopt,
+                                  resolvelevel, devicetype, devicesubtype, options, startafter,
+                                  startafter != nullptr ? startafterlen : std::nullopt);
 }
 
 int16_t NRX_FILENAME_FINDNEXT_(std::optional<int16_t> searchid, char* name,
-                               std::optional<int16_t> maxlen, int16_t* namelen,
-                               int16_t* entityinfo, std::optional<int32_t> tag,
-                               const char* searchpattern, std::optional<int16_t> patternlen) {
+                               std::optional<int16_t> maxlen, int16_t* namelen, int16_t* entityinfo,
+                               std::optional<int32_t> tag, const char* searchpattern,
+                               std::optional<int16_t> patternlen) {
   if (!searchid) return kNoSearchId;
 
   if (searchpattern == nullptr) {
@@ -72,8 +72,8 @@ int16_t NRX_FILENAME_FINDNEXT_(std::optional<int16_t> searchid, char* name,
 
   char pattern[kInternalPatternSize];
   int16_t patlen = 0;
-  if (int16_t error = TranslateToInternal(searchpattern, *patternlen, pattern,
-                                          kInternalPatternSize, &patlen);
+  if (int16_t error =
+          TranslateToInternal(searchpattern, *patternlen, pattern, kInternalPatternSize, &patlen);
       error != 0) {
     return error;
   }

@@ -54,14 +54,11 @@ constexpr int16_t kNoMoreNames = 1;
 // *searchid is not written. Returns 590 without a `searchid`, and 29 when
 // `searchpattern` comes without `patternlen` or `startafter` without
 // `startafterlen`; nothing is called then either.
-int16_t NRX_FILENAME_FINDSTART_(int16_t* searchid, const char* searchpattern = nullptr,
-                                std::optional<int16_t> patternlen = {},
-                                std::optional<int16_t> resolvelevel = {},
-                                std::optional<int16_t> devicetype = {},
-                                std::optional<int16_t> devicesubtype = {},
-                                std::optional<int16_t> options = {},
-                                const char* startafter = nullptr,
-                                std::optional<int16_t> startafterlen = {});
+int16_t NRX_FILENAME_FINDSTART_(
+    int16_t* searchid, const char* searchpattern = nullptr, std::optional<int16_t> patternlen = {},
+    std::optional<int16_t> resolvelevel = {}, std::optional<int16_t> devicetype = {},
+    std::optional<int16_t> devicesubtype = {}, std::optional<int16_t> options = {},
+    const char* startafter = nullptr, std::optional<int16_t> startafterlen = {});
 
 // Hands back the next name of search `searchid`.
 //

@@ -21,17 +21,25 @@
 // character turns the row for j - 1 into the row for j in one pass over the
 // text. That too is O(text length x pattern length), in 4 KB, without
 // recursion. Both live on the caller's stack; nothing is allocated.
+//
+// Building with KEYMEND_MATCH_MEMO_BITS=0 sends every pattern with a run
+// token to the row method; the tests use that to hold both methods to the
+// same cases.
 #ifndef KEYMEND_LIB_MATCH_MEMO_H_
 #define KEYMEND_LIB_MATCH_MEMO_H_
 
 #include <cstdint>
 #include <cstring>
 
+#ifndef KEYMEND_MATCH_MEMO_BITS
+#define KEYMEND_MATCH_MEMO_BITS 16384
+#endif
+
 namespace keymend {
 
 class FailureMemo {
  public:
-  static constexpr int kMemoBits = 16384;
+  static constexpr int kMemoBits = KEYMEND_MATCH_MEMO_BITS;
   static constexpr int kMemoRuns = 128;
 
   // True when a pattern with `runs` run tokens against a text of `textlen`
@@ -60,60 +68,106 @@ class FailureMemo {
   }
 
  private:
-  uint64_t words_[kMemoBits / 64];
+  uint64_t words_[kMemoBits >= 64 ? kMemoBits / 64 : 1];
   int stride_ = 0;
 };
 
-// A set of text lengths 0 to 32767.
+// A set of text lengths 0 to 32767, one bit each, and the steps that turn
+// the set matched by the leading j - 1 pattern characters into the set for
+// j. Bit i stands for "the leading i text characters".
 class PositionRow {
  public:
   static constexpr int kPositions = 32768;
 
-  // The set {0} over lengths 0 to `textlen`.
+  // The set {0}, over lengths 0 to `textlen`.
   void Reset(int textlen) {
     last_ = textlen;
-    std::memset(words_, 0, sizeof(words_[0]) * (textlen / 64 + 1));
+    words_count_ = textlen / 64 + 1;
+    std::memset(words_, 0, sizeof(words_[0]) * words_count_);
     words_[0] = 1;
   }
 
+  // The set of i in 1 to `textlen` for which in_class(i - 1) holds: the
+  // lengths whose last text character is of a class.
+  template <typename InClass>
+  void ResetToClass(int textlen, InClass in_class) {
+    last_ = textlen;
+    words_count_ = textlen / 64 + 1;
+    std::memset(words_, 0, sizeof(words_[0]) * words_count_);
+    for (int i = 1; i <= textlen; ++i) {
+      if (in_class(i - 1)) words_[i >> 6] |= uint64_t{1} << (i & 63);
+    }
+  }
+
   bool Has(int i) const { return (words_[i >> 6] >> (i & 63)) & 1; }
-  void Add(int i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
-  void Remove(int i) { words_[i >> 6] &= ~(uint64_t{1} << (i & 63)); }
 
   bool Empty() const {
-    for (int w = 0; w <= last_ / 64; ++w) {
+    for (int w = 0; w < words_count_; ++w) {
       if (words_[w] != 0) return false;
     }
     return true;
   }
 
-  // One pattern character that takes exactly one text character: i stays in
-  // the set when i - 1 was in it and accepts(i - 1) holds for that text
-  // character's index.
+  // A pattern character that takes one text character: i is in the new set
+  // when i - 1 was in the old one and accepts(i - 1) holds, accepts being
+  // asked about the text character's index.
   template <typename Accepts>
   void StepOne(Accepts accepts) {
-    for (int i = last_; i > 0; --i) {
-      if (Has(i - 1) && accepts(i - 1)) {
-        Add(i);
-      } else {
-        Remove(i);
+    for (int w = words_count_ - 1; w >= 0; --w) {
+      words_[w] = (words_[w] << 1) | (w > 0 ? words_[w - 1] >> 63 : 0);
+    }
+    ClearAboveLast();
+    for (int w = 0; w < words_count_; ++w) {
+      for (uint64_t bits = words_[w]; bits != 0; bits &= bits - 1) {
+        const int i = w * 64 + __builtin_ctzll(bits);
+        if (!accepts(i - 1)) words_[w] &= ~(uint64_t{1} << (i & 63));
       }
     }
-    Remove(0);
   }
 
-  // A run token: i joins the set when i - 1 is in it and the text character
-  // at index i - 1 may belong to the run.
-  template <typename InRun>
-  void StepRun(InRun in_run) {
-    for (int i = 1; i <= last_; ++i) {
-      if (!Has(i) && Has(i - 1) && in_run(i - 1)) Add(i);
+  // The any-run token: every length from the smallest in the set on.
+  void StepAnyRun() {
+    int w = 0;
+    while (w < words_count_ && words_[w] == 0) ++w;
+    if (w == words_count_) return;
+    const uint64_t lowest = words_[w] & (~words_[w] + 1);
+    words_[w] = ~(lowest - 1);
+    for (++w; w < words_count_; ++w) words_[w] = ~uint64_t{0};
+    ClearAboveLast();
+  }
+
+  // A run token of a class: from each length in the set, the run may take
+  // every following text character for as long as it is in `members`
+  // (made by ResetToClass over the same text).
+  //
+  // Within a word, adding the seeds to the member bits carries through each
+  // run of members that holds a seed; the bits that the carry flips, and the
+  // seeds themselves, are the run's reachable part. The carry out of a word
+  // continues the run into the next.
+  void StepRun(const PositionRow& members) {
+    uint64_t carry = 0;
+    uint64_t below = 0;  // the old top bit of the word before
+    for (int w = 0; w < words_count_; ++w) {
+      const uint64_t old = words_[w];
+      const uint64_t m = members.words_[w];
+      const uint64_t seeds = ((old << 1) | below) & m;
+      below = old >> 63;
+      const uint64_t sum1 = m + seeds;
+      const uint64_t sum2 = sum1 + carry;
+      carry = (sum1 < m || sum2 < sum1) ? 1 : 0;
+      words_[w] = old | (((sum2 ^ m) | seeds) & m);
     }
   }
 
  private:
+  void ClearAboveLast() {
+    const int top = last_ & 63;
+    if (top != 63) words_[words_count_ - 1] &= (uint64_t{1} << (top + 1)) - 1;
+  }
+
   uint64_t words_[kPositions / 64];
   int last_ = 0;
+  int words_count_ = 1;
 };
 
 }  // namespace keymend

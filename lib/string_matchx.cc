@@ -81,11 +81,25 @@ class InternalMatcher {
 
   bool MatchByRows() const {
     PositionRow row;
+    PositionRow letters;
+    PositionRow digits;
+    bool have_letters = false;
+    bool have_digits = false;
     row.Reset(textlen_);
     for (int j = 0; j < patternlen_ && !row.Empty(); ++j) {
       const char p = pattern_[j];
-      if (IsRunToken(p)) {
-        row.StepRun([this, p](int k) { return InRun(p, text_[k]); });
+      if (p == '*') {
+        row.StepAnyRun();
+      } else if (p == '-') {
+        if (!have_letters)
+          letters.ResetToClass(textlen_, [this](int k) { return IsLetter(text_[k]); });
+        have_letters = true;
+        row.StepRun(letters);
+      } else if (p == '+') {
+        if (!have_digits)
+          digits.ResetToClass(textlen_, [this](int k) { return IsDigit(text_[k]); });
+        have_digits = true;
+        row.StepRun(digits);
       } else {
         row.StepOne([this, p](int k) { return Same(text_[k], p); });
       }
@@ -113,7 +127,8 @@ int16_t STRINGMATCHX(const char* text, int16_t textlen, const char* pattern, int
   char buffer[kTranslatedSize];
   if (!(translated && *translated != 0)) {
     int16_t length = 0;
-    const int16_t error = TranslateToInternal(pattern, patternlen, buffer, kTranslatedSize, &length);
+    const int16_t error =
+        TranslateToInternal(pattern, patternlen, buffer, kTranslatedSize, &length);
     if (error != 0) return error;
     pattern = buffer;
     patternlen = length;

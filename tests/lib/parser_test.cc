@@ -20,8 +20,8 @@ struct Options {
 struct Parsed {
   std::vector<std::string> tokens;
   int count = 0;
-  std::string text;     // TEXT up to its NUL
-  std::string string;   // the parsed string after the call
+  std::string text;    // TEXT up to its NUL
+  std::string string;  // the parsed string after the call
   int16_t cut = 99;
   bool invariants = false;
 };
@@ -67,7 +67,8 @@ Parsed Parse(const std::string& input, const Options& options = {}) {
   out.count = table.COUNT;
   out.text = table.TEXT;
   out.string = buffer;
-  for (int k = 0; k < table.COUNT; ++k) out.tokens.emplace_back(table.TOKEN[k].PTR, table.TOKEN[k].LEN);
+  for (int k = 0; k < table.COUNT; ++k)
+    out.tokens.emplace_back(table.TOKEN[k].PTR, table.TOKEN[k].LEN);
   // The bytes between TEXT and the entries are padding that only an
   // overrun of TEXT could change.
   const auto* bytes = reinterpret_cast<const unsigned char*>(&table);
@@ -148,12 +149,18 @@ TEST(ParserTest, BlankMarkComesBackAsBlank) {
   qb.quoted_blanks = true;
   // With marking in effect every 255, quoted or not, ends up a blank, in
   // the string and in its token.
-  const Parsed p = Parse("\xFFz \"a\xFF" "b\"", qb);
+  const Parsed p = Parse(
+      "\xFFz \"a\xFF"
+      "b\"",
+      qb);
   EXPECT_EQ(p.tokens, (Tokens{" z", "a b"}));
   EXPECT_EQ(p.string, " z \"a b\"");
   // Without marking a 255 is an ordinary byte.
-  const Parsed unmarked = Parse("a\xFF" "b");
-  EXPECT_EQ(unmarked.tokens, (Tokens{"a\xFF" "b"}));
+  const Parsed unmarked = Parse(
+      "a\xFF"
+      "b");
+  EXPECT_EQ(unmarked.tokens, (Tokens{"a\xFF"
+                                     "b"}));
 }
 
 TEST(ParserTest, KeepsFiftyTokens) {
@@ -180,20 +187,28 @@ TEST(ParserTest, TextThatDoesNotFitIsCutAtATokenBoundary) {
       {"word of 1024 is dropped", std::string(1024, 'w'), -1, 0, {}},
       {"341 separators fit", commas342.substr(1), 0, 1023, {",", ",", ","}},
       {"342nd separator dropped", commas342, -1, 1023, {",", ",", ","}},
-      {"separator would straddle", std::string(1021, 'x') + ",", -1, 1021,
+      {"separator would straddle",
+       std::string(1021, 'x') + ",",
+       -1,
+       1021,
        {std::string(1021, 'x')}},
       {"next word would be a fragment", x1000 + " " + std::string(100, 'y'), -1, 1001, {x1000}},
-      {"quoted word would be a fragment", x1000 + " \"" + std::string(100, 'q') + "\"", -1, 1001,
+      {"quoted word would be a fragment",
+       x1000 + " \"" + std::string(100, 'q') + "\"",
+       -1,
+       1001,
        {x1000}},
-      {"separator ends exactly at the end", std::string(1020, 'x') + ",yy", -1, 1023,
+      {"separator ends exactly at the end",
+       std::string(1020, 'x') + ",yy",
+       -1,
+       1023,
        {std::string(1020, 'x'), ","}},
   };
   for (const Case& c : cases) {
     const Parsed p = Parse(c.input);
     EXPECT_EQ(p.cut, c.cut) << c.name;
     EXPECT_EQ(p.text.size(), c.text_length) << c.name;
-    const Tokens first(p.tokens.begin(),
-                       p.tokens.begin() + std::min<size_t>(p.tokens.size(), 3));
+    const Tokens first(p.tokens.begin(), p.tokens.begin() + std::min<size_t>(p.tokens.size(), 3));
     EXPECT_EQ(first, c.first_tokens) << c.name;
   }
 }

@@ -32,8 +32,8 @@ TEST(StringScanTest, Scans) {
     std::string buffer = c.text;
     char* start = buffer.data();
     int16_t flag = 7;
-    char* got = c.until ? EXTSCANUNTIL(start, c.character, &flag)
-                        : EXTSCANWHILE(start, c.character, &flag);
+    char* got =
+        c.until ? EXTSCANUNTIL(start, c.character, &flag) : EXTSCANWHILE(start, c.character, &flag);
     EXPECT_EQ(got - start, c.offset) << c.name;
     EXPECT_EQ(flag, c.endflag) << c.name;
     char* without = c.until ? EXTSCANUNTIL(start, c.character) : EXTSCANWHILE(start, c.character);
@@ -47,8 +47,8 @@ TEST(StringScanTest, Reallen) {
     int16_t length;
     int16_t expected;
   } cases[] = {
-      {"AB  ", 4, 2}, {"    ", 4, 0},   {"", 0, 0},     {" A", 2, 2},
-      {"AB  ", 3, 2}, {"A\t ", 3, 2},   {"AB", -1, 0},  {std::string("A\0 ", 3), 3, 2},
+      {"AB  ", 4, 2}, {"    ", 4, 0}, {"", 0, 0},    {" A", 2, 2},
+      {"AB  ", 3, 2}, {"A\t ", 3, 2}, {"AB", -1, 0}, {std::string("A\0 ", 3), 3, 2},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(REALLEN(c.text.data(), c.length), c.expected)

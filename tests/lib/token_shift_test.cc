@@ -38,12 +38,7 @@ TEST_F(TokenShiftTest, RemovesFromTheFront) {
     int16_t count;
     Tokens left;
   } cases[] = {
-      {0, {"LISTONLY", "X1", "X2"}},
-      {1, {"X1", "X2"}},
-      {2, {"X2"}},
-      {3, {}},
-      {4, {}},
-      {32767, {}},
+      {0, {"LISTONLY", "X1", "X2"}},  {1, {"X1", "X2"}}, {2, {"X2"}}, {3, {}}, {4, {}}, {32767, {}},
       {-1, {"LISTONLY", "X1", "X2"}},
   };
   for (const Case& c : cases) {
