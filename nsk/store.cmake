@@ -5,6 +5,7 @@ add_library(nsk_store
   catalog.cc
   fault.cc
   host_errors.cc
+  labels.cc
   pattern.cc
   search.cc
   sql.cc
