@@ -27,6 +27,7 @@ std::string ParseCommandLine(int argc, const char* const* argv, CommandLine* lin
   for (int i = 1; i < argc; ++i) words.emplace_back(argv[i]);
 
   CommandLine parsed;
+  bool first_word = true;
   size_t next = 0;
   if (!words.empty() && StartsWithOutOption(words[0])) {
     // Gather words until one holds the closing slash of the options list.
@@ -49,14 +50,16 @@ std::string ParseCommandLine(int argc, const char* const* argv, CommandLine* lin
     const std::string_view rest = Trim(std::string_view(options).substr(slash + 1));
     if (!rest.empty()) {
       parsed.parameters = std::string(rest);
+      first_word = false;
     }
   } else if (!words.empty() && !words[0].empty() && words[0][0] == '/') {
     return "unknown run options \"" + std::string(words[0]) +
            "\": the only run option is /OUT name/";
   }
   for (; next < words.size(); ++next) {
-    if (!parsed.parameters.empty()) parsed.parameters += ' ';
+    if (!first_word) parsed.parameters += ' ';
     parsed.parameters += words[next];
+    first_word = false;
   }
   if (parsed.parameters.size() > static_cast<size_t>(kMaxParameterBytes)) {
     return "the parameter string is " + std::to_string(parsed.parameters.size()) +
@@ -76,19 +79,6 @@ std::string ParseDefaultsOverride(const char* value, NameDefaults* defaults) {
   }
   defaults->volume = UpperCase(parts[0]);
   defaults->subvolume = UpperCase(parts[1]);
-  return "";
-}
-
-std::string ParseUserName(const char* value, std::string* user) {
-  if (value == nullptr || *value == '\0') {
-    *user = kDefaultUser;
-    return "";
-  }
-  const std::vector<std::string_view> parts = SplitAt(value, '.');
-  if (parts.size() != 2 || !IsNamePart(parts[0]) || !IsNamePart(parts[1])) {
-    return "NSK_USER=\"" + std::string(value) + "\" is not a user name such as SUPER.SUPER";
-  }
-  *user = UpperCase(value);
   return "";
 }
 

@@ -9,7 +9,7 @@
 //   single blanks into the parameter string.
 // Environment:
 //   NSK_DEFAULTS  $VOL.SUB, the process's default volume and subvolume
-//   NSK_USER      GROUP.USER, the Guardian user the process runs as
+//   (NSK_USER is read by nsk::ProcessUser, labels.h)
 //
 // Each parser returns an empty string on success, else one line that says
 // what is wrong, for standard error; on failure the output is unchanged.
@@ -22,8 +22,6 @@
 
 namespace nsk {
 
-constexpr const char kDefaultUser[] = "SUPER.SUPER";
-
 struct CommandLine {
   std::string out_file;    // as written; empty: the home terminal
   std::string parameters;  // at most kMaxParameterBytes
@@ -34,10 +32,6 @@ std::string ParseCommandLine(int argc, const char* const* argv, CommandLine* lin
 // Sets the volume and subvolume of *defaults from `value` ($VOL.SUB, any
 // case; stored upper case). nullptr or "" leaves them alone.
 std::string ParseDefaultsOverride(const char* value, NameDefaults* defaults);
-
-// The user name from `value` (GROUP.USER, any case; stored upper case), or
-// kDefaultUser for nullptr or "".
-std::string ParseUserName(const char* value, std::string* user);
 
 }  // namespace nsk
 

@@ -8,6 +8,7 @@
 #include "nsk/break_key.h"
 #include "nsk/catalog.h"
 #include "nsk/command_line.h"
+#include "nsk/labels.h"
 #include "nsk/platform.h"
 #include "nsk/startup_message.h"
 
@@ -39,9 +40,7 @@ int RunProgram(int argc, char** argv, void (*main_procedure)()) {
       !bad.empty()) {
     return NeverStarted(bad);
   }
-  if (std::string bad = ParseUserName(std::getenv("NSK_USER"), &process.user); !bad.empty()) {
-    return NeverStarted(bad);
-  }
+  if (Error e = ProcessUser(&process.user); !e.ok()) return NeverStarted(e.message);
   const std::string_view out = line.out_file.empty() ? kHomeTerminal : line.out_file;
   process.startup = BuildStartupMessage(process.defaults, kHomeTerminal, out, line.parameters);
 

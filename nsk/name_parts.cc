@@ -1,30 +1,12 @@
 #include "nsk/name_parts.h"
 
+#include "nsk/names.h"
+
 namespace nsk {
-namespace {
-
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// A letter, then letters or digits, `max` characters at most.
-bool IsWord(std::string_view s, size_t max) {
-  if (s.empty() || s.size() > max || !IsLetter(s[0])) return false;
-  for (char c : s) {
-    if (!IsLetter(c) && !IsDigit(c)) return false;
-  }
-  return true;
-}
-
-bool IsPrefixedWord(std::string_view s, char prefix) {
-  return !s.empty() && s[0] == prefix && IsWord(s.substr(1), 7);
-}
-
-}  // namespace
-
-bool IsNodeName(std::string_view s) { return IsPrefixedWord(s, '\\'); }
-bool IsVolumeName(std::string_view s) { return IsPrefixedWord(s, '$'); }
-bool IsQualifier(std::string_view s) { return IsPrefixedWord(s, '#'); }
-bool IsNamePart(std::string_view s) { return IsWord(s, 8); }
+bool IsNodeName(std::string_view s) { return IsLegalPart(std::string(s), '\\', NameMode::kExact); }
+bool IsVolumeName(std::string_view s) { return IsLegalPart(std::string(s), '$', NameMode::kExact); }
+bool IsQualifier(std::string_view s) { return IsLegalPart(std::string(s), '#', NameMode::kExact); }
+bool IsNamePart(std::string_view s) { return IsLegalPart(std::string(s), 0, NameMode::kExact); }
 
 std::string UpperCase(std::string_view s) {
   std::string out(s);

@@ -1,12 +1,12 @@
-// The syntax of single parts of Guardian names, for the places of the
-// platform that take names apart themselves: the launcher, the startup
-// message, the file table and the nskfile tool. No wild cards here.
+// Small helpers for the places of the platform that take names apart
+// themselves: the launcher, the startup message and the nskfile tool.
+// The part checks are shorthands of nsk::IsLegalPart without wild cards:
 //
 //   node       \ + 1 to 7 letters or digits, the first a letter
 //   volume     $ + 1 to 7 letters or digits, the first a letter
 //   qualifier  # + 1 to 7 letters or digits, the first a letter
 //   part       1 to 8 letters or digits, the first a letter (subvolume,
-//              file id, and the halves of a user name GROUP.USER)
+//              file id)
 #ifndef KEYMEND_NSK_NAME_PARTS_H_
 #define KEYMEND_NSK_NAME_PARTS_H_
 

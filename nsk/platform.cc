@@ -14,27 +14,6 @@
 namespace nsk {
 namespace {
 
-constexpr std::string_view kSuperUser = "SUPER.SUPER";
-
-std::string_view GroupOf(std::string_view user) { return user.substr(0, user.find('.')); }
-
-// Whether `user` may write a file with `owner` and `security` (read, write,
-// execute, purge: A any user, G the owner's group, O the owner, - the super
-// user only). The super user may write everything.
-bool MayWrite(std::string_view user, const FileEntry& file) {
-  if (user == kSuperUser) return true;
-  switch (file.security.size() >= 2 ? file.security[1] : '-') {
-    case 'A':
-      return true;
-    case 'G':
-      return GroupOf(user) == GroupOf(file.owner);
-    case 'O':
-      return user == file.owner;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 int ExitStatusFor(const sys::ProcessEnded& ended) {
@@ -44,7 +23,11 @@ int ExitStatusFor(const sys::ProcessEnded& ended) {
 }
 
 Platform::Platform(Catalog* catalog, ProcessSettings process)
-    : catalog_(catalog), process_(std::move(process)), names_(process_.defaults) {}
+    : catalog_(catalog),
+      process_(std::move(process)),
+      names_(process_.defaults),
+      searches_(catalog, &names_),
+      labels_(catalog, &names_, process_.user) {}
 
 Platform::~Platform() = default;
 
@@ -135,7 +118,9 @@ int16_t Platform::OpenTarget(const char* filename, int16_t length,
     return err::kNotFound;
   }
   if (entry.file_type != 2) return err::kNotAllowedOnType;
-  if (!MayWrite(process_.user, entry)) return err::kSecurity;
+  if (!MayAccess(process_.user, entry.owner, entry.security, Access::kWrite)) {
+    return err::kSecurity;
+  }
   *file = std::make_unique<RecordFile>(catalog_, entry.name);
   return err::kNone;
 }
@@ -202,46 +187,46 @@ int16_t Platform::FILENAME_RESOLVE_(const char* partialname, int16_t length, cha
 
 // ---- File-name search -------------------------------------------------------------
 
-int16_t Platform::FILENAME_FINDSTART_(int16_t* /*searchid*/, const char* /*searchname*/,
-                                      std::optional<int16_t> /*length*/,
-                                      std::optional<int16_t> /*resolvelevel*/,
-                                      std::optional<int16_t> /*devicetype*/,
-                                      std::optional<int16_t> /*devicesubtype*/,
-                                      std::optional<int16_t> /*options*/,
-                                      const char* /*startafter*/,
-                                      std::optional<int16_t> /*startafter_length*/) {
-  return err::kFileSystemInternal;
+int16_t Platform::FILENAME_FINDSTART_(int16_t* searchid, const char* searchname,
+                                      std::optional<int16_t> length,
+                                      std::optional<int16_t> resolvelevel,
+                                      std::optional<int16_t> devicetype,
+                                      std::optional<int16_t> devicesubtype,
+                                      std::optional<int16_t> options, const char* startafter,
+                                      std::optional<int16_t> startafter_length) {
+  return searches_.Start(searchid, searchname, length, resolvelevel, devicetype, devicesubtype,
+                         options, startafter, startafter_length);
 }
 
-int16_t Platform::FILENAME_FINDNEXT_(int16_t /*searchid*/, char* /*name*/,
-                                     std::optional<int16_t> /*maxlen*/, int16_t* /*namelen*/,
-                                     int16_t* /*entityinfo*/, std::optional<int32_t> /*tag*/) {
-  return err::kFileSystemInternal;
+int16_t Platform::FILENAME_FINDNEXT_(int16_t searchid, char* name, std::optional<int16_t> maxlen,
+                                     int16_t* namelen, int16_t* entityinfo,
+                                     std::optional<int32_t> tag) {
+  return searches_.Next(searchid, name, maxlen, namelen, entityinfo, tag);
 }
 
-int16_t Platform::FILENAME_FINDFINISH_(int16_t /*searchid*/) { return err::kFileSystemInternal; }
+int16_t Platform::FILENAME_FINDFINISH_(int16_t searchid) { return searches_.Finish(searchid); }
 
 // ---- File labels -------------------------------------------------------------------
 
-int16_t Platform::FILE_GETINFOBYNAME_(const char* /*filename*/, int16_t /*length*/,
-                                      int16_t* /*typeinfo*/, int16_t* /*physical_recordlen*/,
-                                      std::optional<int16_t> /*options*/,
-                                      std::optional<int32_t> /*timeout*/) {
-  return err::kFileSystemInternal;
+int16_t Platform::FILE_GETINFOBYNAME_(const char* filename, int16_t length, int16_t* typeinfo,
+                                      int16_t* physical_recordlen, std::optional<int16_t> options,
+                                      std::optional<int32_t> timeout) {
+  return labels_.GetInfoByName(filename, length, typeinfo, physical_recordlen, options, timeout);
 }
 
-int16_t Platform::FILE_GETINFOLISTBYNAME_(const char* /*filename*/, int16_t /*length*/,
-                                          const int16_t* /*itemlist*/, int16_t /*numberitems*/,
-                                          int16_t* /*result*/, int16_t /*result_max*/,
-                                          int16_t* /*result_length*/, int16_t* /*error_item*/) {
-  return err::kFileSystemInternal;
+int16_t Platform::FILE_GETINFOLISTBYNAME_(const char* filename, int16_t length,
+                                          const int16_t* itemlist, int16_t numberitems,
+                                          int16_t* result, int16_t result_max,
+                                          int16_t* result_length, int16_t* error_item) {
+  return labels_.GetInfoListByName(filename, length, itemlist, numberitems, result, result_max,
+                                   result_length, error_item);
 }
 
-int16_t Platform::FILE_ALTERLIST_(const char* /*filename*/, int16_t /*length*/,
-                                  const int16_t* /*itemlist*/, int16_t /*numberitems*/,
-                                  const int16_t* /*values*/, int16_t /*valueslen*/,
-                                  std::optional<int16_t> /*partonly*/, int16_t* /*error_item*/) {
-  return err::kFileSystemInternal;
+int16_t Platform::FILE_ALTERLIST_(const char* filename, int16_t length, const int16_t* itemlist,
+                                  int16_t numberitems, const int16_t* values, int16_t valueslen,
+                                  std::optional<int16_t> partonly, int16_t* error_item) {
+  return labels_.AlterList(filename, length, itemlist, numberitems, values, valueslen, partonly,
+                           error_item);
 }
 
 // ---- System information ---------------------------------------------------------------

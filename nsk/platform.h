@@ -9,7 +9,7 @@
 //   FILE_OPEN_, WRITE,          the file table (file_table.h) with the home
 //   FILEINFO, FILEERROR         terminal and entry-sequenced OUT files
 //   names                       nsk::NameRules with the process's defaults
-//   search, labels              the store's search and label modules
+//   search, labels              nsk::FileSearches and nsk::Labels
 //   system information          system_info.h over the node settings
 //   DNUMOUT                     nsk::NumberOut
 //
@@ -31,7 +31,9 @@
 
 #include "nsk/catalog.h"
 #include "nsk/file_table.h"
+#include "nsk/labels.h"
 #include "nsk/names.h"
+#include "nsk/search.h"
 #include "nsk/startup_message.h"
 #include "nsk/terminal.h"
 #include "sys/guardian.h"
@@ -41,7 +43,7 @@ namespace nsk {
 // What makes one process different from another.
 struct ProcessSettings {
   NameDefaults defaults;              // node name, default volume and subvolume
-  std::string user = "SUPER.SUPER";   // GROUP.USER the process runs as
+  User user;                          // the Guardian user the process runs as
   StartupMessage startup;             // what INITIALIZER hands over
   int terminal_fd = 1;                // the home terminal
   HostWrite terminal_write = nullptr; // nullptr: write(2)
@@ -132,6 +134,8 @@ class Platform : public sys::Guardian {
   ProcessSettings process_;
   NameRules names_;
   FileTable files_;
+  FileSearches searches_;
+  Labels labels_;
   bool startup_delivered_ = false;
 };
 

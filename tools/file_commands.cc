@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "nsk/command_line.h"
+#include "nsk/labels.h"
 #include "nsk/name_parts.h"
 #include "tools/alt_key_list.h"
 #include "tools/arguments.h"
@@ -141,15 +142,12 @@ std::string CreateCommand(const std::vector<std::string>& words, std::ostream& o
     return "--code \"" + args.Value("code") + "\" is not a file code 0 to 65535";
   }
   entry.file_code = static_cast<int16_t>(static_cast<uint16_t>(code));
-  if (std::string bad = ParseUserName(std::getenv("NSK_USER"), &entry.owner); !bad.empty()) {
-    return bad;
+  User owner;
+  if (Error e = ProcessUser(&owner); !e.ok()) return e.message;
+  if (args.Has("owner") && !ParseUser(args.Value("owner"), &owner)) {
+    return "--owner \"" + args.Value("owner") + "\" is not a user name such as SALES.JOE";
   }
-  if (args.Has("owner")) {
-    if (args.Value("owner").empty() ||
-        !ParseUserName(args.Value("owner").c_str(), &entry.owner).empty()) {
-      return "--owner \"" + args.Value("owner") + "\" is not a user name such as SALES.JOE";
-    }
-  }
+  entry.owner = owner.Text();
   if (args.Has("secure")) {
     if (!LegalSecurity(args.Value("secure"))) {
       return "--secure \"" + args.Value("secure") +

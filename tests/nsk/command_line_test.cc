@@ -86,17 +86,5 @@ TEST(EnvironmentTest, DefaultsOverride) {
   }
 }
 
-TEST(EnvironmentTest, UserName) {
-  std::string user;
-  EXPECT_EQ(ParseUserName(nullptr, &user), "");
-  EXPECT_EQ(user, "SUPER.SUPER");
-  EXPECT_EQ(ParseUserName("sales.joe", &user), "");
-  EXPECT_EQ(user, "SALES.JOE");
-  for (const char* bad : {"JOE", "SALES.", ".JOE", "SALES.JOE.X", "SALES.J O", "255,1"}) {
-    EXPECT_NE(ParseUserName(bad, &user), "") << bad;
-    EXPECT_EQ(user, "SALES.JOE") << bad;
-  }
-}
-
 }  // namespace
 }  // namespace nsk
