@@ -194,8 +194,8 @@ struct Catalog::Rep {
 
 Error Catalog::Rep::Connect(const std::string& catalog_path, const CatalogOptions& options) {
   path = catalog_path;
-  const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                 nullptr);
+  const int rc =
+      sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) return Failed(rc, "open");
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, options.busy_timeout_ms);
@@ -245,26 +245,25 @@ Error Catalog::Rep::CheckAndPrepare() {
        "INSERT INTO files (volume, subvolume, fileid, file_type, file_code, owner, security, "
        "altlist) SELECT ?2, ?3, ?4, file_type, file_code, owner, security, altlist FROM files "
        "WHERE id = ?1"},
-      {&copy_records, "INSERT INTO records (file, seq, data) SELECT ?2, seq, data FROM records "
-                      "WHERE file = ?1"},
+      {&copy_records,
+       "INSERT INTO records (file, seq, data) SELECT ?2, seq, data FROM records "
+       "WHERE file = ?1"},
       {&delete_file, "DELETE FROM files WHERE volume = ?1 AND subvolume = ?2 AND fileid = ?3"},
       {&update_altlist, "UPDATE files SET altlist = ?2 WHERE id = ?1"},
-      {&next_any, next +
-                      "(volume, subvolume, fileid) >= (?1, ?2, ?3) AND volume < ?4 AND "
-                      "+volume GLOB ?5 AND +subvolume GLOB ?6 AND +fileid GLOB ?7 "
-                      "ORDER BY volume, subvolume, fileid LIMIT ?8"},
-      {&next_in_volume, next +
-                            "volume = ?1 AND (subvolume, fileid) >= (?2, ?3) AND "
-                            "subvolume < ?4 AND +subvolume GLOB ?5 AND +fileid GLOB ?6 "
-                            "ORDER BY subvolume, fileid LIMIT ?7"},
-      {&next_in_subvolume, next +
-                               "volume = ?1 AND subvolume = ?2 AND fileid >= ?3 AND "
-                               "fileid < ?4 AND +fileid GLOB ?5 ORDER BY fileid LIMIT ?6"},
+      {&next_any, next + "(volume, subvolume, fileid) >= (?1, ?2, ?3) AND volume < ?4 AND "
+                         "+volume GLOB ?5 AND +subvolume GLOB ?6 AND +fileid GLOB ?7 "
+                         "ORDER BY volume, subvolume, fileid LIMIT ?8"},
+      {&next_in_volume, next + "volume = ?1 AND (subvolume, fileid) >= (?2, ?3) AND "
+                               "subvolume < ?4 AND +subvolume GLOB ?5 AND +fileid GLOB ?6 "
+                               "ORDER BY subvolume, fileid LIMIT ?7"},
+      {&next_in_subvolume, next + "volume = ?1 AND subvolume = ?2 AND fileid >= ?3 AND "
+                                  "fileid < ?4 AND +fileid GLOB ?5 ORDER BY fileid LIMIT ?6"},
       {&append_record,
        "INSERT INTO records (file, seq, data) "
        "SELECT ?1, COALESCE(MAX(seq), 0) + 1, ?2 FROM records WHERE file = ?1"},
-      {&read_records, "SELECT seq, data FROM records WHERE file = ?1 AND seq > ?2 "
-                      "ORDER BY seq LIMIT ?3"},
+      {&read_records,
+       "SELECT seq, data FROM records WHERE file = ?1 AND seq > ?2 "
+       "ORDER BY seq LIMIT ?3"},
   };
   for (const auto& s : statements) {
     rc = s.statement->Prepare(db, s.sql.c_str());
@@ -356,8 +355,8 @@ NodeSettings DefaultNodeSettings() {
 bool ParseOsVersion(const std::string& text, int16_t* version, int16_t* update) {
   auto digit = [](char c) { return c >= '0' && c <= '9'; };
   const size_t n = text.size();
-  if (n < 5 || n > 6 || !digit(text[1]) || !digit(text[2]) || text[3] != '.' ||
-      !digit(text[4]) || (n == 6 && !digit(text[5]))) {
+  if (n < 5 || n > 6 || !digit(text[1]) || !digit(text[2]) || text[3] != '.' || !digit(text[4]) ||
+      (n == 6 && !digit(text[5]))) {
     return false;
   }
   const char letter = Upper(text.substr(0, 1))[0];
@@ -398,8 +397,8 @@ Error Catalog::Open(const std::string& directory, const CatalogOptions& options,
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) {
-      return Fail(err::kNoSuchDevice,
-                  "no node at " + directory + " (" + path + " missing); create it with: nskfile init");
+      return Fail(err::kNoSuchDevice, "no node at " + directory + " (" + path +
+                                          " missing); create it with: nskfile init");
     }
     return ErrnoError("stat(" + path + ")", errno);
   }
@@ -709,8 +708,8 @@ Error Catalog::ForEachFile(const std::string& pattern,
     return Fail(err::kIllegalName, "illegal file-name pattern: " + pattern);
   }
   if (!node.empty() && !MatchPart(node, settings_.node_name)) {
-    return Fail(err::kNoSuchDevice, "pattern " + pattern + " names no file of node " +
-                                        settings_.node_name);
+    return Fail(err::kNoSuchDevice,
+                "pattern " + pattern + " names no file of node " + settings_.node_name);
   }
   std::vector<FileKey> keys;
   FileKey last;

@@ -46,10 +46,10 @@ std::string NodeDirectory();
 
 // The node-wide settings, fixed when the node is created.
 struct NodeSettings {
-  std::string node_name = "\\NODE";  // "\" + 1 to 7 letters/digits, first a letter
+  std::string node_name = "\\NODE";            // "\" + 1 to 7 letters/digits, first a letter
   int16_t os_version = (('H' + 10) << 8) | 6;  // series letter + 10, release: "H06"
-  int16_t os_update = 29;                        // update number: ".29"
-  std::string default_volume = "$DATA";          // process defaults unless NSK_DEFAULTS
+  int16_t os_update = 29;                      // update number: ".29"
+  std::string default_volume = "$DATA";        // process defaults unless NSK_DEFAULTS
   std::string default_subvolume = "USER";
 };
 
@@ -68,18 +68,18 @@ std::string FormatOsVersion(int16_t version, int16_t update);
 
 // A file and its label as stored.
 struct FileEntry {
-  std::string name;             // "$VOL.SUBVOL.FILEID", upper case
-  int16_t file_type = 3;        // 0 unstructured, 1 relative, 2 entry-sequenced, 3 key-sequenced
+  std::string name;       // "$VOL.SUBVOL.FILEID", upper case
+  int16_t file_type = 3;  // 0 unstructured, 1 relative, 2 entry-sequenced, 3 key-sequenced
   int16_t file_code = 0;
   std::string owner = "SUPER.SUPER";  // GROUP.USER
   std::string security = "AAAA";      // read, write, execute, purge: each A, G, O or -
-  std::string altlist;          // items 100 to 104 exactly as stored (words little-endian)
+  std::string altlist;                // items 100 to 104 exactly as stored (words little-endian)
 };
 
 // The three parts of a file name, upper case, as the catalog orders them:
 // by volume, then subvolume, then file id.
 struct FileKey {
-  std::string volume;     // with its "$"
+  std::string volume;  // with its "$"
   std::string subvolume;
   std::string file;
 
@@ -180,8 +180,7 @@ class Catalog {
   // partial ("*" is every file of the default subvolume); a node part must
   // be the local node. 13 when the pattern is illegal. Files are read in
   // pages, so the visitor may create and purge files as it goes.
-  Error ForEachFile(const std::string& pattern,
-                    const std::function<bool(const FileEntry&)>& visit);
+  Error ForEachFile(const std::string& pattern, const std::function<bool(const FileEntry&)>& visit);
 
   // ---- Labels -------------------------------------------------------------
 
@@ -207,8 +206,7 @@ class Catalog {
 
   // Calls `visit` with every record of file `name`, oldest first, while it
   // returns true. 11 missing; 2 when the file is not entry-sequenced.
-  Error ReadRecords(const std::string& name,
-                    const std::function<bool(const std::string&)>& visit);
+  Error ReadRecords(const std::string& name, const std::function<bool(const std::string&)>& visit);
 
  private:
   struct Rep;

@@ -9,10 +9,14 @@ FaultPlan* installed = nullptr;
 
 int CodeOf(FaultKind kind) {
   switch (kind) {
-    case FaultKind::kIoError: return SQLITE_IOERR_WRITE;
-    case FaultKind::kDiskFull: return SQLITE_FULL;
-    case FaultKind::kBusy: return SQLITE_BUSY;
-    case FaultKind::kNone: break;
+    case FaultKind::kIoError:
+      return SQLITE_IOERR_WRITE;
+    case FaultKind::kDiskFull:
+      return SQLITE_FULL;
+    case FaultKind::kBusy:
+      return SQLITE_BUSY;
+    case FaultKind::kNone:
+      break;
   }
   return SQLITE_OK;
 }

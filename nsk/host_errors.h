@@ -16,27 +16,27 @@ namespace nsk {
 // Guardian error numbers the platform hands out.
 namespace err {
 constexpr int16_t kNone = 0;
-constexpr int16_t kEndOfFile = 1;          // also: no names remain in a search
-constexpr int16_t kNotAllowedOnType = 2;   // e.g. records appended to a key-sequenced file
+constexpr int16_t kEndOfFile = 1;         // also: no names remain in a search
+constexpr int16_t kNotAllowedOnType = 2;  // e.g. records appended to a key-sequenced file
 constexpr int16_t kAlreadyExists = 10;
 constexpr int16_t kNotFound = 11;
 constexpr int16_t kIllegalName = 13;
 constexpr int16_t kFileNotOpen = 16;
-constexpr int16_t kNoSuchDevice = 14;      // volume (or node) does not exist
+constexpr int16_t kNoSuchDevice = 14;  // volume (or node) does not exist
 constexpr int16_t kIllegalCount = 21;
-constexpr int16_t kBounds = 22;            // parameter or buffer out of bounds
+constexpr int16_t kBounds = 22;  // parameter or buffer out of bounds
 constexpr int16_t kMissingParameter = 29;
-constexpr int16_t kNoControlBlock = 34;    // e.g. too many open searches
-constexpr int16_t kTimedOut = 40;          // store stayed locked past the busy timeout
+constexpr int16_t kNoControlBlock = 34;  // e.g. too many open searches
+constexpr int16_t kTimedOut = 40;        // store stayed locked past the busy timeout
 constexpr int16_t kFileFull = 45;
 constexpr int16_t kSecurity = 48;
 constexpr int16_t kFileSystemInternal = 53;
-constexpr int16_t kFileBad = 59;           // catalog damaged: not a database, tables missing
-constexpr int16_t kDeviceDown = 66;        // node directory or catalog unreachable
-constexpr int16_t kBreak = 111;            // operation aborted by BREAK
-constexpr int16_t kNoBufferSpace = 31;      // host out of memory
-constexpr int16_t kDiskIo = 190;           // host disk I/O error ("device error")
-constexpr int16_t kPathDown = 201;         // broken pipe, the reader went away
+constexpr int16_t kFileBad = 59;        // catalog damaged: not a database, tables missing
+constexpr int16_t kDeviceDown = 66;     // node directory or catalog unreachable
+constexpr int16_t kBreak = 111;         // operation aborted by BREAK
+constexpr int16_t kNoBufferSpace = 31;  // host out of memory
+constexpr int16_t kDiskIo = 190;        // host disk I/O error ("device error")
+constexpr int16_t kPathDown = 201;      // broken pipe, the reader went away
 constexpr int16_t kBufferTooSmall = 563;
 constexpr int16_t kBadParameterValue = 590;
 }  // namespace err

@@ -127,10 +127,14 @@ bool MayAccess(const User& user, const std::string& owner, const std::string& se
   User file_owner;
   if (security.size() != 4 || !ParseUser(owner, &file_owner)) return false;
   switch (security[static_cast<int>(access)]) {
-    case 'A': return true;
-    case 'G': return user.group == file_owner.group;
-    case 'O': return user.group == file_owner.group && user.name == file_owner.name;
-    default: return false;
+    case 'A':
+      return true;
+    case 'G':
+      return user.group == file_owner.group;
+    case 'O':
+      return user.group == file_owner.group && user.name == file_owner.name;
+    default:
+      return false;
   }
 }
 

@@ -39,10 +39,14 @@ std::string UpperCopy(std::string_view s) {
 // Slot of a level, in NameParts order.
 std::string* Slot(NameParts* parts, int level) {
   switch (level) {
-    case kLevelNode: return &parts->node;
-    case kLevelVolume: return &parts->volume;
-    case kLevelSubvolume: return &parts->subvolume;
-    default: return &parts->file;
+    case kLevelNode:
+      return &parts->node;
+    case kLevelVolume:
+      return &parts->volume;
+    case kLevelSubvolume:
+      return &parts->subvolume;
+    default:
+      return &parts->file;
   }
 }
 
@@ -172,8 +176,8 @@ int16_t SplitName(const char* text, int16_t length, NameMode mode, NameParts* pa
   return kOk;
 }
 
-int16_t NameRules::OldFileNameToFileName(const int16_t* oldfilename, char* filename,
-                                         int16_t maxlen, int16_t* filename_length) const {
+int16_t NameRules::OldFileNameToFileName(const int16_t* oldfilename, char* filename, int16_t maxlen,
+                                         int16_t* filename_length) const {
   if (oldfilename == nullptr || filename == nullptr) return kMissingParameter;
   char bytes[24];
   std::memcpy(bytes, oldfilename, sizeof bytes);
@@ -213,8 +217,7 @@ int16_t NameRules::OldFileNameToFileName(const int16_t* oldfilename, char* filen
 }
 
 int16_t NameRules::Decompose(const char* filename, int16_t length, char* piece, int16_t maxlen,
-                             int16_t* piece_length, int16_t level,
-                             std::optional<int16_t> options,
+                             int16_t* piece_length, int16_t level, std::optional<int16_t> options,
                              std::optional<int16_t> /*subpart*/) const {
   if (filename == nullptr || piece == nullptr) return kMissingParameter;
   if (level < kLevelNode || level > kLevelFile) return kBadValue;
@@ -224,16 +227,22 @@ int16_t NameRules::Decompose(const char* filename, int16_t length, char* piece, 
   if (int16_t error = SplitName(filename, length, NameMode::kWild, &parts)) return error;
   std::string result;
   switch (how) {
-    case 0: result = Slot(parts, level); break;
-    case 1: result = JoinLevels(parts, level, kLevelFile); break;
-    default: result = JoinLevels(parts, kLevelNode, level); break;
+    case 0:
+      result = Slot(parts, level);
+      break;
+    case 1:
+      result = JoinLevels(parts, level, kLevelFile);
+      break;
+    default:
+      result = JoinLevels(parts, kLevelNode, level);
+      break;
   }
   return Deliver(result, piece, maxlen, piece_length);
 }
 
-int16_t NameRules::Edit(char* filename, int16_t maxlen, int16_t* filename_length,
-                        const char* piece, int16_t piece_length, int16_t level,
-                        std::optional<int16_t> options, std::optional<int16_t> /*subpart*/) const {
+int16_t NameRules::Edit(char* filename, int16_t maxlen, int16_t* filename_length, const char* piece,
+                        int16_t piece_length, int16_t level, std::optional<int16_t> options,
+                        std::optional<int16_t> /*subpart*/) const {
   if (filename == nullptr || filename_length == nullptr || piece == nullptr) {
     return kMissingParameter;
   }
@@ -294,9 +303,9 @@ int16_t NameRules::Edit(char* filename, int16_t maxlen, int16_t* filename_length
   return Deliver(joined, filename, maxlen, filename_length);
 }
 
-int16_t NameRules::Resolve(const char* partialname, int16_t length, char* fullname,
-                           int16_t maxlen, int16_t* fullname_length,
-                           std::optional<int16_t> /*options*/, const char* /*override_name*/,
+int16_t NameRules::Resolve(const char* partialname, int16_t length, char* fullname, int16_t maxlen,
+                           int16_t* fullname_length, std::optional<int16_t> /*options*/,
+                           const char* /*override_name*/,
                            std::optional<int16_t> /*override_length*/, const char* /*search*/,
                            std::optional<int16_t> /*search_length*/, const char* defaults,
                            std::optional<int16_t> defaults_length) const {

@@ -40,8 +40,8 @@ namespace nsk {
 
 // The defaults that complete a process's partial names.
 struct NameDefaults {
-  std::string node = "\\NODE";     // with its backslash
-  std::string volume = "$DATA";    // with its dollar sign
+  std::string node = "\\NODE";   // with its backslash
+  std::string volume = "$DATA";  // with its dollar sign
   std::string subvolume = "USER";
 };
 

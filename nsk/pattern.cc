@@ -21,8 +21,7 @@ int16_t MakeFilePattern(const char* text, int16_t length, const NameRules& rules
     return 13;
   }
   NameParts parts;
-  if (SplitName(resolved, resolved_length, NameMode::kWild, &parts) != 0 ||
-      parts.volume.empty()) {
+  if (SplitName(resolved, resolved_length, NameMode::kWild, &parts) != 0 || parts.volume.empty()) {
     return 13;
   }
   pattern->volume = parts.volume;

@@ -8,8 +8,7 @@
 namespace nsk {
 
 int16_t FileSearches::Start(int16_t* searchid, const char* searchname,
-                            std::optional<int16_t> length,
-                            std::optional<int16_t> /*resolvelevel*/,
+                            std::optional<int16_t> length, std::optional<int16_t> /*resolvelevel*/,
                             std::optional<int16_t> devicetype,
                             std::optional<int16_t> /*devicesubtype*/,
                             std::optional<int16_t> /*options*/, const char* startafter,
@@ -55,8 +54,7 @@ int16_t FileSearches::Start(int16_t* searchid, const char* searchname,
 }
 
 int16_t FileSearches::Next(int16_t searchid, char* name, std::optional<int16_t> maxlen,
-                           int16_t* namelen, int16_t* entityinfo,
-                           std::optional<int32_t> /*tag*/) {
+                           int16_t* namelen, int16_t* entityinfo, std::optional<int32_t> /*tag*/) {
   auto it = searches_.find(searchid);
   if (it == searches_.end()) return err::kBadParameterValue;
   if (name != nullptr && !maxlen) return err::kMissingParameter;

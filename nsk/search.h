@@ -75,12 +75,12 @@ class FileSearches {
  private:
   struct Search {
     FilePattern pattern;
-    std::string node;              // prefix of every name handed out, "" for none
+    std::string node;  // prefix of every name handed out, "" for none
     bool finds_nothing = false;
-    std::vector<FileKey> page;     // read ahead, not yet handed out
-    size_t next = 0;               // index into page
-    bool exhausted = false;        // the last page was short
-    std::optional<FileKey> last;   // last name read from the catalog
+    std::vector<FileKey> page;    // read ahead, not yet handed out
+    size_t next = 0;              // index into page
+    bool exhausted = false;       // the last page was short
+    std::optional<FileKey> last;  // last name read from the catalog
   };
 
   Catalog* catalog_;

@@ -209,18 +209,12 @@ TEST_F(StoreTest, CreateFileErrors) {
     const char* security;
     int16_t error;
   } errors[] = {
-      {"$D1.S.F", 3, "A.B", "AAAA", 10},
-      {"$NOVOL.S.F", 3, "A.B", "AAAA", 14},
-      {"\\OTHER.$D1.S.G", 3, "A.B", "AAAA", 14},
-      {"S.F", 3, "A.B", "AAAA", 13},
-      {"$D1.S", 3, "A.B", "AAAA", 13},
-      {"$D1.#S", 3, "A.B", "AAAA", 13},
-      {"$D1.S.G*", 3, "A.B", "AAAA", 13},
-      {"$D1.S.G", 4, "A.B", "AAAA", 590},
-      {"$D1.S.G", -1, "A.B", "AAAA", 590},
-      {"$D1.S.G", 3, "AB", "AAAA", 13},
-      {"$D1.S.G", 3, "A.1B", "AAAA", 13},
-      {"$D1.S.G", 3, "A.B", "AAA", 13},
+      {"$D1.S.F", 3, "A.B", "AAAA", 10},         {"$NOVOL.S.F", 3, "A.B", "AAAA", 14},
+      {"\\OTHER.$D1.S.G", 3, "A.B", "AAAA", 14}, {"S.F", 3, "A.B", "AAAA", 13},
+      {"$D1.S", 3, "A.B", "AAAA", 13},           {"$D1.#S", 3, "A.B", "AAAA", 13},
+      {"$D1.S.G*", 3, "A.B", "AAAA", 13},        {"$D1.S.G", 4, "A.B", "AAAA", 590},
+      {"$D1.S.G", -1, "A.B", "AAAA", 590},       {"$D1.S.G", 3, "AB", "AAAA", 13},
+      {"$D1.S.G", 3, "A.1B", "AAAA", 13},        {"$D1.S.G", 3, "A.B", "AAA", 13},
       {"$D1.S.G", 3, "A.B", "AAAX", 13},
   };
   for (const Case& c : errors) {
@@ -247,10 +241,13 @@ TEST_F(StoreTest, CopyAndPurge) {
   EXPECT_EQ("A.B", copy.owner);
   EXPECT_EQ("GOGO", copy.security);
   std::vector<std::string> records;
-  ASSERT_TRUE(catalog_->ReadRecords("$D2.T.LOG", [&](const std::string& r) {
-    records.push_back(r);
-    return true;
-  }).ok());
+  ASSERT_TRUE(catalog_
+                  ->ReadRecords("$D2.T.LOG",
+                                [&](const std::string& r) {
+                                  records.push_back(r);
+                                  return true;
+                                })
+                  .ok());
   EXPECT_EQ(std::vector<std::string>{"one"}, records);
 
   EXPECT_EQ(11, catalog_->CopyFile("$D1.S.NONE", "$D2.T.X").code);
@@ -265,10 +262,13 @@ TEST_F(StoreTest, CopyAndPurge) {
   // A new file of the same name starts without the old records.
   MakeFile("$D1.S.LOG", 2);
   records.clear();
-  ASSERT_TRUE(catalog_->ReadRecords("$D1.S.LOG", [&](const std::string& r) {
-    records.push_back(r);
-    return true;
-  }).ok());
+  ASSERT_TRUE(catalog_
+                  ->ReadRecords("$D1.S.LOG",
+                                [&](const std::string& r) {
+                                  records.push_back(r);
+                                  return true;
+                                })
+                  .ok());
   EXPECT_TRUE(records.empty());
 }
 
@@ -285,10 +285,13 @@ TEST_F(StoreTest, Records) {
   ASSERT_TRUE(catalog_->AppendRecord("$D1.S.OUT", "").ok());
   written.push_back("");
   std::vector<std::string> read;
-  ASSERT_TRUE(catalog_->ReadRecords("$D1.S.OUT", [&](const std::string& r) {
-    read.push_back(r);
-    return true;
-  }).ok());
+  ASSERT_TRUE(catalog_
+                  ->ReadRecords("$D1.S.OUT",
+                                [&](const std::string& r) {
+                                  read.push_back(r);
+                                  return true;
+                                })
+                  .ok());
   EXPECT_EQ(written, read);
   EXPECT_EQ(2, catalog_->AppendRecord("$D1.S.KEYED", "x").code);
   EXPECT_EQ(11, catalog_->AppendRecord("$D1.S.NONE", "x").code);
@@ -307,9 +310,8 @@ TEST_F(StoreTest, ForEachFileOrderAndPatterns) {
   EXPECT_EQ(14, catalog_->ForEachFile("\\FAR.$*.*.*", [](const FileEntry&) { return true; }).code);
   EXPECT_EQ(13, catalog_->ForEachFile("$*.*.*.*", [](const FileEntry&) { return true; }).code);
   int seen = 0;
-  ASSERT_TRUE(catalog_->ForEachFile("$*.*.*", [&seen](const FileEntry&) {
-    return ++seen < 2;
-  }).ok());
+  ASSERT_TRUE(
+      catalog_->ForEachFile("$*.*.*", [&seen](const FileEntry&) { return ++seen < 2; }).ok());
   EXPECT_EQ(2, seen);
 }
 
@@ -337,10 +339,13 @@ TEST_F(StoreTest, FaultsFailTheOperationAndChangeNothing) {
   EXPECT_EQ(45, catalog_->CopyFile("$D1.S.LOG", "$D2.S.LOG").code);
   InstallFaultPlan(nullptr);
   std::vector<std::string> records;
-  ASSERT_TRUE(catalog_->ReadRecords("$D1.S.LOG", [&](const std::string& r) {
-    records.push_back(r);
-    return true;
-  }).ok());
+  ASSERT_TRUE(catalog_
+                  ->ReadRecords("$D1.S.LOG",
+                                [&](const std::string& r) {
+                                  records.push_back(r);
+                                  return true;
+                                })
+                  .ok());
   EXPECT_EQ(std::vector<std::string>{"one"}, records);
   EXPECT_EQ(std::vector<std::string>{"$D1.S.LOG"}, Names(*catalog_, "$*.*.*"));
   // The catalog still works after the faults.

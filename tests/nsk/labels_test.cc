@@ -28,9 +28,9 @@ class LabelsTest : public StoreTest {
                int16_t result_max = 10000) {
     std::vector<int16_t> buffer(5000, 0x5a5a);
     int16_t length = -7, item = -7;
-    const int16_t e = labels.GetInfoListByName(name.data(), static_cast<int16_t>(name.size()),
-                                               kItems, 5, buffer.data(), result_max, &length,
-                                               &item);
+    const int16_t e =
+        labels.GetInfoListByName(name.data(), static_cast<int16_t>(name.size()), kItems, 5,
+                                 buffer.data(), result_max, &length, &item);
     if (e == 0) list->assign(reinterpret_cast<const char*>(buffer.data()), length);
     return e;
   }
@@ -59,8 +59,8 @@ TEST(UserTest, ParseAndAccess) {
     const char* security;  // of a file owned by SALES.JOE
     bool may_write;
   } cases[] = {
-      {"SALES.JOE", "AAAA", true},  {"OTHER.ANN", "AAAA", true},  {"SALES.ANN", "AGAA", true},
-      {"OTHER.ANN", "AGAA", false}, {"SALES.JOE", "AOAA", true},  {"SALES.ANN", "AOAA", false},
+      {"SALES.JOE", "AAAA", true},  {"OTHER.ANN", "AAAA", true},   {"SALES.ANN", "AGAA", true},
+      {"OTHER.ANN", "AGAA", false}, {"SALES.JOE", "AOAA", true},   {"SALES.ANN", "AOAA", false},
       {"SALES.JOE", "A-AA", false}, {"SUPER.SUPER", "A-AA", true}, {"SUPER.ANN", "AOAA", false},
   };
   for (const Case& c : cases) {
@@ -92,14 +92,13 @@ TEST_F(LabelsTest, GetInfoByName) {
     int16_t error;
     int16_t type;
   } cases[] = {
-      {"$D1.S.HEAD", 0, 3}, {"head", 0, 3},        {"\\TEST.$D1.S.LOG", 0, 2},
-      {"$D1.S.NONE", 11, 0}, {"$D1.S.HE*", 13, 0}, {"$D1..X", 13, 0},
-      {"\\FAR.$D1.S.HEAD", 14, 0},
+      {"$D1.S.HEAD", 0, 3}, {"head", 0, 3},    {"\\TEST.$D1.S.LOG", 0, 2},  {"$D1.S.NONE", 11, 0},
+      {"$D1.S.HE*", 13, 0}, {"$D1..X", 13, 0}, {"\\FAR.$D1.S.HEAD", 14, 0},
   };
   for (const Case& c : cases) {
     int16_t info[5] = {-1, -1, -1, -1, -1};
-    EXPECT_EQ(c.error, labels.GetInfoByName(c.name, static_cast<int16_t>(std::strlen(c.name)),
-                                            info, nullptr, {}, {}))
+    EXPECT_EQ(c.error, labels.GetInfoByName(c.name, static_cast<int16_t>(std::strlen(c.name)), info,
+                                            nullptr, {}, {}))
         << c.name;
     if (c.error == 0) {
       EXPECT_EQ(3, info[0]) << c.name;
@@ -118,9 +117,9 @@ TEST_F(LabelsTest, ListsReadBackExactlyAsWritten) {
   const std::string cases[] = {
       sane,
       damaged,
-      AltList(300, {}),                       // more keys than any buffer
-      std::string("\xff\xff", 2),             // N = -1 and nothing else
-      std::string("\x01\x00\x02", 3),         // cut inside the descriptors
+      AltList(300, {}),                // more keys than any buffer
+      std::string("\xff\xff", 2),      // N = -1 and nothing else
+      std::string("\x01\x00\x02", 3),  // cut inside the descriptors
       AltList(0, {}),
   };
   Labels labels = LabelsOf("SALES.JOE");
@@ -145,7 +144,8 @@ TEST_F(LabelsTest, SingleItemsAndErrors) {
   int16_t buffer[64];
   int16_t length = 0, item = -7;
   ASSERT_EQ(0, labels.GetInfoListByName("HEAD", 4, m_only, 2, buffer, 128, &length, &item));
-  EXPECT_EQ(std::string("\x01\x00$D1.S.ALT", 11), std::string(reinterpret_cast<char*>(buffer), length));
+  EXPECT_EQ(std::string("\x01\x00$D1.S.ALT", 11),
+            std::string(reinterpret_cast<char*>(buffer), length));
 
   const int16_t bad[] = {100, 99};
   EXPECT_EQ(590, labels.GetInfoListByName("HEAD", 4, bad, 2, buffer, 128, &length, &item));

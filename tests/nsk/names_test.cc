@@ -17,10 +17,10 @@ int16_t Resolve(const std::string& partial, std::string* out, const char* defaul
   char buf[64];
   std::memset(buf, '#', sizeof buf);
   int16_t len = -7;
-  const int16_t e = kRules.Resolve(partial.data(), static_cast<int16_t>(partial.size()), buf,
-                                   maxlen, &len, {}, nullptr, {}, nullptr, {}, defaults,
-                                   defaults ? std::optional<int16_t>(std::strlen(defaults))
-                                            : std::nullopt);
+  const int16_t e =
+      kRules.Resolve(partial.data(), static_cast<int16_t>(partial.size()), buf, maxlen, &len, {},
+                     nullptr, {}, nullptr, {}, defaults,
+                     defaults ? std::optional<int16_t>(std::strlen(defaults)) : std::nullopt);
   *out = len == -7 ? "<none>" : std::string(buf, len);
   if (len == -7 && buf[0] != '#') *out = "<written>";
   return e;
@@ -38,13 +38,13 @@ int16_t Decompose(const std::string& name, int16_t level, std::optional<int16_t>
 
 // Edits `name` in place with the piece at level 1, options 2 (unless
 // given); *out is the name afterwards, as the buffer and length say.
-int16_t Edit(const std::string& name, const std::string& piece, std::string* out,
-             int16_t level = 1, std::optional<int16_t> options = 2, int16_t maxlen = 36) {
+int16_t Edit(const std::string& name, const std::string& piece, std::string* out, int16_t level = 1,
+             std::optional<int16_t> options = 2, int16_t maxlen = 36) {
   char buf[64];
   std::memcpy(buf, name.data(), name.size());
   int16_t len = static_cast<int16_t>(name.size());
-  const int16_t e = kRules.Edit(buf, maxlen, &len, piece.data(),
-                                static_cast<int16_t>(piece.size()), level, options, {});
+  const int16_t e = kRules.Edit(buf, maxlen, &len, piece.data(), static_cast<int16_t>(piece.size()),
+                                level, options, {});
   *out = std::string(buf, len);
   return e;
 }
@@ -93,31 +93,31 @@ TEST(NameRulesTest, SplitRejectsIllegalNames) {
     NameMode mode;
   } errors[] = {
       {"", NameMode::kExact},
-      {"\\ABCDEFGH.$V.S.F", NameMode::kExact},      // node of 8
-      {"$ABCDEFGH.S.F", NameMode::kExact},          // volume of 8
-      {"$V.ABCDEFGHI.F", NameMode::kExact},         // subvolume of 9
-      {"$V.S.ABCDEFGHI", NameMode::kExact},         // file id of 9
+      {"\\ABCDEFGH.$V.S.F", NameMode::kExact},                      // node of 8
+      {"$ABCDEFGH.S.F", NameMode::kExact},                          // volume of 8
+      {"$V.ABCDEFGHI.F", NameMode::kExact},                         // subvolume of 9
+      {"$V.S.ABCDEFGHI", NameMode::kExact},                         // file id of 9
       {"\\ABCDEFG.$ABCDEFG.ABCDEFGH.ABCDEFGHI", NameMode::kExact},  // 36 bytes
-      {"$1V.S.F", NameMode::kExact},                // digit first
+      {"$1V.S.F", NameMode::kExact},                                // digit first
       {"$V.1S.F", NameMode::kExact},
       {"$V.S.1F", NameMode::kExact},
       {"\\1N.$V.S.F", NameMode::kExact},
-      {"$.S.F", NameMode::kExact},                  // empty after $
+      {"$.S.F", NameMode::kExact},  // empty after $
       {"\\.$V", NameMode::kExact},
-      {"$V..F", NameMode::kExact},                  // empty part
+      {"$V..F", NameMode::kExact},  // empty part
       {"$V.S.", NameMode::kExact},
       {".$V.S", NameMode::kExact},
-      {"$V.S.F.G", NameMode::kExact},               // too many parts
-      {"A.B.C", NameMode::kExact},                  // three plain parts
-      {"\\N.S.F", NameMode::kExact},                // node without volume
-      {"$V.#Q.F", NameMode::kExact},                // qualifier not last
-      {"#HOME", NameMode::kExact},                  // qualifier without volume
+      {"$V.S.F.G", NameMode::kExact},  // too many parts
+      {"A.B.C", NameMode::kExact},     // three plain parts
+      {"\\N.S.F", NameMode::kExact},   // node without volume
+      {"$V.#Q.F", NameMode::kExact},   // qualifier not last
+      {"#HOME", NameMode::kExact},     // qualifier without volume
       {"$V.#1", NameMode::kExact},
-      {"$V.S.F*", NameMode::kExact},                // wild card in exact mode
+      {"$V.S.F*", NameMode::kExact},  // wild card in exact mode
       {"$V.S-X.F", NameMode::kExact},
       {"$V.S.F G", NameMode::kExact},
-      {"$V.S.ABCDEFGH?", NameMode::kWild},          // "?" counts
-      {"$V.S.1*", NameMode::kWild},                 // digit first, even with wild cards
+      {"$V.S.ABCDEFGH?", NameMode::kWild},  // "?" counts
+      {"$V.S.1*", NameMode::kWild},         // digit first, even with wild cards
       {"$V.S.A#", NameMode::kWild},
       {"$V.$W.F", NameMode::kWild},
   };
@@ -143,12 +143,12 @@ TEST(NameRulesTest, OldFileNameToFileName) {
       {"$TERM   #HOME           ", 0, "$TERM.#HOME"},
       {"$ABCDEFGABCDEFGHABCDEFGH", 0, "$ABCDEFG.ABCDEFGH.ABCDEFGH"},
       {"$TERM                   ", 0, "$TERM"},
-      {"DATA    USER    ORDERS  ", 13, ""},    // no $
+      {"DATA    USER    ORDERS  ", 13, ""},  // no $
       {"$1      USER    ORDERS  ", 13, ""},
-      {"$DA TA  USER    ORDERS  ", 13, ""},    // blank inside a field
+      {"$DA TA  USER    ORDERS  ", 13, ""},  // blank inside a field
       {"$DATA   1USER   ORDERS  ", 13, ""},
       {"$DATA   US*R    ORDERS  ", 13, ""},
-      {"$DATA           ORDERS  ", 13, ""},    // file id without subvolume
+      {"$DATA           ORDERS  ", 13, ""},  // file id without subvolume
       {"        USER    ORDERS  ", 13, ""},
   };
   for (const Case& c : cases) {
@@ -262,8 +262,7 @@ TEST(NameRulesTest, DecomposeEachLevel) {
   };
   for (const Case& c : cases) {
     std::string out;
-    EXPECT_EQ(0, Decompose(c.name, c.level, c.options, &out))
-        << c.name << " level " << c.level;
+    EXPECT_EQ(0, Decompose(c.name, c.level, c.options, &out)) << c.name << " level " << c.level;
     EXPECT_EQ(c.piece, out) << c.name << " level " << c.level << " options "
                             << c.options.value_or(-1);
   }
@@ -277,12 +276,9 @@ TEST(NameRulesTest, DecomposeErrors) {
     int16_t maxlen;
     int16_t error;
   } errors[] = {
-      {"$V.S.F.G", 0, {}, 36, 13},
-      {"", 0, {}, 36, 13},
-      {"$V.S.F", 3, {}, 36, 590},
-      {"$V.S.F", -2, {}, 36, 590},
-      {"$V.S.F", 0, 3, 36, 590},
-      {"$DATA.SALES.ORDERS", 1, 2, 10, 563},  // "$DATA.SALES" is 11
+      {"$V.S.F.G", 0, {}, 36, 13}, {"", 0, {}, 36, 13},
+      {"$V.S.F", 3, {}, 36, 590},  {"$V.S.F", -2, {}, 36, 590},
+      {"$V.S.F", 0, 3, 36, 590},   {"$DATA.SALES.ORDERS", 1, 2, 10, 563},  // "$DATA.SALES" is 11
   };
   for (const Error& e : errors) {
     std::string out;
@@ -333,14 +329,14 @@ TEST(NameRulesTest, EditNeverMakesAnIllegalName) {
     int16_t maxlen;
     int16_t error;
   } errors[] = {
-      {"$DATA.SALES.ORDALT", "$D.S.F", 36, 13},     // piece with a file id
+      {"$DATA.SALES.ORDALT", "$D.S.F", 36, 13},  // piece with a file id
       {"$DATA.SALES.ORDALT", "$TERM.#HOME", 36, 13},
-      {"$DATA.SALES.ORDALT", "$D*.S", 36, 13},      // wild card
+      {"$DATA.SALES.ORDALT", "$D*.S", 36, 13},  // wild card
       {"$DATA.SALES.ORDALT", "$1.S", 36, 13},
       {"$DATA.SALES.ORDALT", "", 36, 13},
       {"$DATA.SALES.ORDALT", "$D..S", 36, 13},
       {"$DATA.SALES.ORDALT", "\\N.S", 36, 13},
-      {"$DATA.SALES.ORD-LT", "$D.S", 36, 13},       // the name itself is illegal
+      {"$DATA.SALES.ORD-LT", "$D.S", 36, 13},            // the name itself is illegal
       {"$DATA.SALES.ORDALT", "$DATA2.NEWSUB", 18, 563},  // "$DATA2.NEWSUB.ORDALT" is 20
   };
   for (const Error& e : errors) {

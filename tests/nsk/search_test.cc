@@ -60,7 +60,7 @@ TEST_F(SearchTest, PatternsPerPartInOrder) {
         "$D1.T.F", "$D10.S.F", "$D2.S.F"}},
       {"*", {"$D1.S.ABCDEFGH", "$D1.S.F", "$D1.S.F1", "$D1.S.F12", "$D1.S.FA", "$D1.S.G"}},
       {"$D1.S.F*", {"$D1.S.F", "$D1.S.F1", "$D1.S.F12", "$D1.S.FA"}},  // * matches nothing too
-      {"$D1.S.*H", {"$D1.S.ABCDEFGH"}},                                 // * up to 8
+      {"$D1.S.*H", {"$D1.S.ABCDEFGH"}},                                // * up to 8
       {"$D1.S.F?", {"$D1.S.F1", "$D1.S.FA"}},
       {"$D1.S.F'", {"$D1.S.F1", "$D1.S.FA"}},  // one character: the caller tells letters apart
       {"$D1.S.F~", {"$D1.S.F1", "$D1.S.FA"}},
@@ -91,14 +91,8 @@ TEST_F(SearchTest, StartErrors) {
     const char* pattern;
     int16_t error;
   } errors[] = {
-      {"\\FAR.$D1.*.*", 14},
-      {"\\X*.$D1.*.*", 14},
-      {"$D1.S.F.G", 13},
-      {"$1.*.*", 13},
-      {"$D1..*", 13},
-      {"\\TEST", 13},
-      {"$D1.S.ABCDEFGHI", 13},
-      {"$D1.S.{A}", 13},
+      {"\\FAR.$D1.*.*", 14}, {"\\X*.$D1.*.*", 14}, {"$D1.S.F.G", 13},       {"$1.*.*", 13},
+      {"$D1..*", 13},        {"\\TEST", 13},       {"$D1.S.ABCDEFGHI", 13}, {"$D1.S.{A}", 13},
   };
   for (const Error& e : errors) {
     int16_t id = -5;
