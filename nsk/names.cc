@@ -332,7 +332,15 @@ int16_t NameRules::Resolve(const char* partialname, int16_t length, char* fullna
       result.subvolume = given.subvolume.empty() ? process.subvolume : given.subvolume;
     }
   }
-  return Deliver(result.Join(), fullname, maxlen, fullname_length);
+  // Process defaults that are themselves unusable must not leak out as a
+  // name no other procedure would accept.
+  const std::string joined = result.Join();
+  NameParts check;
+  if (joined.size() > 128 || SplitName(joined.data(), static_cast<int16_t>(joined.size()),
+                                       NameMode::kWild, &check) != kOk) {
+    return kIllegalName;
+  }
+  return Deliver(joined, fullname, maxlen, fullname_length);
 }
 
 }  // namespace nsk

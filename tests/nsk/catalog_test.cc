@@ -60,6 +60,11 @@ TEST_F(StoreTest, CreateThenOpenKeepsTheSettings) {
   struct stat st;
   ASSERT_EQ(0, stat(catalog_->path().c_str(), &st));
   EXPECT_EQ(0600u, st.st_mode & 0777);
+  MakeFile("$D1.S.F");  // the WAL exists while the connection is open
+  for (const char* suffix : {"-wal", "-shm"}) {
+    ASSERT_EQ(0, stat((catalog_->path() + suffix).c_str(), &st)) << suffix;
+    EXPECT_EQ(0600u, st.st_mode & 0777) << suffix;
+  }
 
   catalog_.reset();
   std::unique_ptr<Catalog> again;

@@ -224,6 +224,16 @@ TEST(NameRulesTest, ResolveRejectsIllegalDefaultsAndWritesNothing) {
   EXPECT_EQ(0, Resolve("ORDERS", &out, nullptr, 17));
 }
 
+TEST(NameRulesTest, ResolveNeverPassesOnBadProcessDefaults) {
+  const NameRules broken(NameDefaults{"\\HOME", "DATA", "1USER"});
+  char buf[36];
+  int16_t len = -7;
+  EXPECT_EQ(13, broken.Resolve("F", 1, buf, 36, &len, {}, nullptr, {}, nullptr, {}, nullptr, {}));
+  EXPECT_EQ(-7, len);
+  EXPECT_EQ(0,
+            broken.Resolve("$V.S.F", 6, buf, 36, &len, {}, nullptr, {}, nullptr, {}, nullptr, {}));
+}
+
 TEST(NameRulesTest, ResolveInPlace) {
   char buf[36] = "sub.*";
   int16_t len = 5;
