@@ -83,4 +83,3 @@ std::string ParseDefaultsOverride(const char* value, NameDefaults* defaults) {
 }
 
 }  // namespace nsk
-

@@ -41,8 +41,7 @@ class FileTable {
   // failure. kLess on failure, the error kept for FILEINFO; 16 for a file
   // number that is not open, 21 for a negative count, 22 for a missing
   // buffer.
-  sys::CC Write(int16_t filenum, const char* buffer, int16_t write_count,
-                int16_t* count_written);
+  sys::CC Write(int16_t filenum, const char* buffer, int16_t write_count, int16_t* count_written);
 
   // FILEINFO: the last error of `filenum` (0 after a success) in *error,
   // kEqual. A file number that is not open: 16 and kLess.

@@ -12,9 +12,7 @@
 #include "nsk/system_info.h"
 
 namespace nsk {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 int ExitStatusFor(const sys::ProcessEnded& ended) {
   if (ended.how == sys::ProcessEnded::How::kAbend) return kAbendExitStatus;
@@ -81,8 +79,7 @@ void Platform::ABEND(const int16_t* /*processid*/, std::optional<int16_t> /*stop
 
 // ---- File I/O -----------------------------------------------------------------
 
-int16_t Platform::OpenTarget(const char* filename, int16_t length,
-                             std::unique_ptr<OutFile>* file) {
+int16_t Platform::OpenTarget(const char* filename, int16_t length, std::unique_ptr<OutFile>* file) {
   if (filename == nullptr) return err::kMissingParameter;
   if (length <= 0) return err::kIllegalName;
   NameParts parts;
@@ -233,23 +230,22 @@ int16_t Platform::FILE_ALTERLIST_(const char* filename, int16_t length, const in
 
 int16_t Platform::NODENUMBER_TO_NODENAME_(std::optional<int32_t> nodenumber, char* nodename,
                                           int16_t maxlen, int16_t* nodename_length) {
-  return NodeNumberToNodeName(catalog_->settings(), nodenumber, nodename, maxlen,
-                              nodename_length);
+  return NodeNumberToNodeName(catalog_->settings(), nodenumber, nodename, maxlen, nodename_length);
 }
 
 int16_t Platform::PROCESSOR_GETINFOLIST_(const char* nodename,
                                          std::optional<int16_t> nodename_length,
-                                         std::optional<int16_t> cpu,
-                                         const int16_t* attribute_list, int16_t attribute_count,
-                                         int16_t* values_list, int16_t values_maxlen,
-                                         int16_t* values_length, int16_t* error_detail) {
-  return ProcessorGetInfoList(catalog_->settings(), nodename, nodename_length, cpu,
-                              attribute_list, attribute_count, values_list, values_maxlen,
-                              values_length, error_detail);
+                                         std::optional<int16_t> cpu, const int16_t* attribute_list,
+                                         int16_t attribute_count, int16_t* values_list,
+                                         int16_t values_maxlen, int16_t* values_length,
+                                         int16_t* error_detail) {
+  return ProcessorGetInfoList(catalog_->settings(), nodename, nodename_length, cpu, attribute_list,
+                              attribute_count, values_list, values_maxlen, values_length,
+                              error_detail);
 }
 
-int16_t Platform::DNUMOUT(char* buffer, int32_t dnumber, int16_t base,
-                          std::optional<int16_t> width, std::optional<int16_t> flags) {
+int16_t Platform::DNUMOUT(char* buffer, int32_t dnumber, int16_t base, std::optional<int16_t> width,
+                          std::optional<int16_t> flags) {
   return NumberOut(buffer, dnumber, base, width, flags);
 }
 

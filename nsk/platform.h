@@ -42,11 +42,11 @@ namespace nsk {
 
 // What makes one process different from another.
 struct ProcessSettings {
-  NameDefaults defaults;              // node name, default volume and subvolume
-  User user;                          // the Guardian user the process runs as
-  StartupMessage startup;             // what INITIALIZER hands over
-  int terminal_fd = 1;                // the home terminal
-  HostWrite terminal_write = nullptr; // nullptr: write(2)
+  NameDefaults defaults;               // node name, default volume and subvolume
+  User user;                           // the Guardian user the process runs as
+  StartupMessage startup;              // what INITIALIZER hands over
+  int terminal_fd = 1;                 // the home terminal
+  HostWrite terminal_write = nullptr;  // nullptr: write(2)
 };
 
 // Exit status of a process that ended: the completion code of STOP and
@@ -90,12 +90,11 @@ class Platform : public sys::Guardian {
   int16_t FILENAME_EDIT_(char* filename, int16_t maxlen, int16_t* filename_length,
                          const char* piece, int16_t piece_length, int16_t level,
                          std::optional<int16_t> options, std::optional<int16_t> subpart) override;
-  int16_t FILENAME_RESOLVE_(const char* partialname, int16_t length, char* fullname,
-                            int16_t maxlen, int16_t* fullname_length,
-                            std::optional<int16_t> options, const char* override_name,
-                            std::optional<int16_t> override_length, const char* search,
-                            std::optional<int16_t> search_length, const char* defaults,
-                            std::optional<int16_t> defaults_length) override;
+  int16_t FILENAME_RESOLVE_(const char* partialname, int16_t length, char* fullname, int16_t maxlen,
+                            int16_t* fullname_length, std::optional<int16_t> options,
+                            const char* override_name, std::optional<int16_t> override_length,
+                            const char* search, std::optional<int16_t> search_length,
+                            const char* defaults, std::optional<int16_t> defaults_length) override;
   int16_t FILENAME_FINDSTART_(int16_t* searchid, const char* searchname,
                               std::optional<int16_t> length, std::optional<int16_t> resolvelevel,
                               std::optional<int16_t> devicetype,
@@ -115,8 +114,8 @@ class Platform : public sys::Guardian {
   int16_t FILE_ALTERLIST_(const char* filename, int16_t length, const int16_t* itemlist,
                           int16_t numberitems, const int16_t* values, int16_t valueslen,
                           std::optional<int16_t> partonly, int16_t* error_item) override;
-  int16_t NODENUMBER_TO_NODENAME_(std::optional<int32_t> nodenumber, char* nodename,
-                                  int16_t maxlen, int16_t* nodename_length) override;
+  int16_t NODENUMBER_TO_NODENAME_(std::optional<int32_t> nodenumber, char* nodename, int16_t maxlen,
+                                  int16_t* nodename_length) override;
   int16_t PROCESSOR_GETINFOLIST_(const char* nodename, std::optional<int16_t> nodename_length,
                                  std::optional<int16_t> cpu, const int16_t* attribute_list,
                                  int16_t attribute_count, int16_t* values_list,

@@ -25,8 +25,8 @@ int16_t NodeNumberToNodeName(const NodeSettings& settings, std::optional<int32_t
 int16_t ProcessorGetInfoList(const NodeSettings& settings, const char* nodename,
                              std::optional<int16_t> nodename_length, std::optional<int16_t> cpu,
                              const int16_t* attribute_list, int16_t attribute_count,
-                             int16_t* values_list, int16_t values_maxlen,
-                             int16_t* values_length, int16_t* error_detail) {
+                             int16_t* values_list, int16_t values_maxlen, int16_t* values_length,
+                             int16_t* error_detail) {
   if (nodename != nullptr) {
     const std::string_view asked(nodename, nodename_length.value_or(0) > 0 ? *nodename_length : 0);
     if (!SameIgnoringCase(asked, settings.node_name)) return kErrorNoSuchNode;

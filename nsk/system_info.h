@@ -37,8 +37,8 @@ int16_t NodeNumberToNodeName(const NodeSettings& settings, std::optional<int32_t
 int16_t ProcessorGetInfoList(const NodeSettings& settings, const char* nodename,
                              std::optional<int16_t> nodename_length, std::optional<int16_t> cpu,
                              const int16_t* attribute_list, int16_t attribute_count,
-                             int16_t* values_list, int16_t values_maxlen,
-                             int16_t* values_length, int16_t* error_detail);
+                             int16_t* values_list, int16_t values_maxlen, int16_t* values_length,
+                             int16_t* error_detail);
 
 }  // namespace nsk
 

@@ -122,10 +122,10 @@ std::string TargetName(const NameParts& to, const std::string& source) {
 
 std::string CreateCommand(const std::vector<std::string>& words, std::ostream& out) {
   Arguments args;
-  const std::vector<OptionSpec> specs = {
-      {"type", true, false},        {"code", true, false},  {"altfile", true, true},
-      {"altkey", true, true},       {"raw-altlist", true, false},
-      {"owner", true, false},       {"secure", true, false}};
+  const std::vector<OptionSpec> specs = {{"type", true, false},        {"code", true, false},
+                                         {"altfile", true, true},      {"altkey", true, true},
+                                         {"raw-altlist", true, false}, {"owner", true, false},
+                                         {"secure", true, false}};
   if (std::string bad = ParseArguments(words, specs, &args); !bad.empty()) return bad;
   if (args.positional.size() != 1) return "give exactly one file name: create NAME [options]";
 
@@ -190,9 +190,9 @@ std::string CreateCommand(const std::vector<std::string>& words, std::ostream& o
         return "--altkey " + bad;
       }
       if (key.file_number >= static_cast<int>(list.files.size())) {
-        return "--altkey " + text + " names alternate-key file " +
-               std::to_string(key.file_number) + ", but there are " +
-               std::to_string(list.files.size()) + " --altfile (numbered from 0)";
+        return "--altkey " + text + " names alternate-key file " + std::to_string(key.file_number) +
+               ", but there are " + std::to_string(list.files.size()) +
+               " --altfile (numbered from 0)";
       }
       list.keys.push_back(key);
     }

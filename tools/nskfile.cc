@@ -144,8 +144,8 @@ std::string ResolveParts(const Node& node, const std::string& text, NameParts* p
   const NameRules rules(node.defaults);
   char full[64];
   int16_t length = 0;
-  if (rules.Resolve(text.data(), static_cast<int16_t>(text.size()), full, sizeof full, &length,
-                    {}, nullptr, {}, nullptr, {}, nullptr, {}) != 0 ||
+  if (rules.Resolve(text.data(), static_cast<int16_t>(text.size()), full, sizeof full, &length, {},
+                    nullptr, {}, nullptr, {}, nullptr, {}) != 0 ||
       SplitName(full, length, NameMode::kWild, parts) != 0) {
     return "\"" + text + "\" is not a legal file name";
   }
@@ -170,8 +170,7 @@ std::string FullFileName(const Node& node, const std::string& text, bool keep_ot
   }
   const bool local = exact.node.empty() || exact.node == UpperCase(node.defaults.node);
   if (!local && !keep_other_node) {
-    return "\"" + text + "\" is on node " + exact.node + ", not on this node " +
-           node.defaults.node;
+    return "\"" + text + "\" is on node " + exact.node + ", not on this node " + node.defaults.node;
   }
   if (local) exact.node.clear();
   *full = exact.Join();

@@ -43,13 +43,7 @@ TEST(CommandLineTest, AcceptedLines) {
 
 TEST(CommandLineTest, RejectedLines) {
   const std::vector<const char*> errors[] = {
-      {"/OUT"},
-      {"/OUT", "LOG"},
-      {"/OUT/"},
-      {"/OUT /", "x"},
-      {"/OUT a b/"},
-      {"/NAME $KM/"},
-      {"/"},
+      {"/OUT"}, {"/OUT", "LOG"}, {"/OUT/"}, {"/OUT /", "x"}, {"/OUT a b/"}, {"/NAME $KM/"}, {"/"},
   };
   for (const auto& words : errors) {
     CommandLine line;

@@ -116,11 +116,9 @@ TEST_F(FileTableTest, FileErrorRetriesOnlyCurableErrors) {
     int16_t error;
     int16_t answer;
   } cases[] = {
-      {err::kTimedOut, 1},      // the store was locked by another process
-      {err::kFileFull, 0},
-      {err::kPathDown, 0},      // the reader of the pipe went away
-      {err::kDiskIo, 0},
-      {err::kNotFound, 0},      // purged since the open
+      {err::kTimedOut, 1},                       // the store was locked by another process
+      {err::kFileFull, 0}, {err::kPathDown, 0},  // the reader of the pipe went away
+      {err::kDiskIo, 0},   {err::kNotFound, 0},  // purged since the open
       {err::kSecurity, 0},
   };
   for (const Case& c : cases) {

@@ -1,12 +1,13 @@
 // The launcher end to end: a probe program started through nsk::RunProgram
 // on a node in a temporary directory.
+#include "nsk/launcher.h"
+
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -14,7 +15,6 @@
 
 #include "nsk/break_key.h"
 #include "nsk/catalog.h"
-#include "nsk/launcher.h"
 #include "nsk/platform.h"
 #include "tests/support/run_command.h"
 
@@ -80,14 +80,14 @@ TEST_F(LauncherTest, StartupMessageOnTheHomeTerminal) {
 }
 
 TEST_F(LauncherTest, DefaultsFromTheEnvironmentAndOutToARecordFile) {
-  const CommandResult r = Run({"/OUT", "$DATA.USER.LOG/", "RETURN"}, {{"NSK_DEFAULTS", "$work.sales"}});
+  const CommandResult r =
+      Run({"/OUT", "$DATA.USER.LOG/", "RETURN"}, {{"NSK_DEFAULTS", "$work.sales"}});
   EXPECT_EQ(r.exit_status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(Records("$DATA.USER.LOG"),
-            (std::vector<std::string>{"code 255 255", "defaults [$WORK   SALES   ]",
-                                      "in [$TERM   #HOME           ]",
-                                      "out [$DATA   USER    LOG     ]",
-                                      "parameters [RETURN] length 73"}));
+            (std::vector<std::string>{
+                "code 255 255", "defaults [$WORK   SALES   ]", "in [$TERM   #HOME           ]",
+                "out [$DATA   USER    LOG     ]", "parameters [RETURN] length 73"}));
 
   // A partial OUT name is completed from the process's defaults.
   const CommandResult partial = Run({"/OUT log/", "RETURN"});
@@ -119,12 +119,9 @@ TEST_F(LauncherTest, ExitStatus) {
     int status;
     const char* err;
   } cases[] = {
-      {{"RETURN"}, 0, ""},
-      {{"STOP"}, 0, ""},
-      {{"STOP", "1"}, 1, ""},
-      {{"PSTOP", "2"}, 2, ""},
-      {{"STOP", "300"}, 255, ""},
-      {{"ABEND"}, kAbendExitStatus, "KEYMEND: process abended\n"},
+      {{"RETURN"}, 0, ""},        {{"STOP"}, 0, ""},
+      {{"STOP", "1"}, 1, ""},     {{"PSTOP", "2"}, 2, ""},
+      {{"STOP", "300"}, 255, ""}, {{"ABEND"}, kAbendExitStatus, "KEYMEND: process abended\n"},
   };
   for (const Case& c : cases) {
     const CommandResult r = Run(c.args);
@@ -167,7 +164,8 @@ class RunningProbe {
     int err_pipe[2];
     EXPECT_EQ(pipe(err_pipe), 0);
     std::vector<std::string> env_strings = {"NSK_ROOT=" + node_dir, "PATH=/usr/bin:/bin"};
-    if (const char* asan = getenv("ASAN_OPTIONS")) env_strings.push_back(std::string("ASAN_OPTIONS=") + asan);
+    if (const char* asan = getenv("ASAN_OPTIONS"))
+      env_strings.push_back(std::string("ASAN_OPTIONS=") + asan);
     std::vector<char*> envp;
     for (std::string& s : env_strings) envp.push_back(s.data());
     envp.push_back(nullptr);

@@ -293,9 +293,9 @@ TEST(ExitStatusTest, CompletionCodes) {
     sys::ProcessEnded ended;
     int status;
   } cases[] = {
-      {{How::kStop, 0}, 0},        {{How::kProcessStop, 1}, 1}, {{How::kProcessStop, 2}, 2},
-      {{How::kStop, 255}, 255},    {{How::kStop, 256}, 255},    {{How::kStop, -1}, 255},
-      {{How::kAbend, 5}, 5},       {{How::kAbend, 0}, 5},
+      {{How::kStop, 0}, 0},     {{How::kProcessStop, 1}, 1}, {{How::kProcessStop, 2}, 2},
+      {{How::kStop, 255}, 255}, {{How::kStop, 256}, 255},    {{How::kStop, -1}, 255},
+      {{How::kAbend, 5}, 5},    {{How::kAbend, 0}, 5},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ExitStatusFor(c.ended), c.status) << c.ended.completion_code;
@@ -335,8 +335,8 @@ TEST_F(PlatformTest, NamesSearchAndLabelsReachTheNode) {
     names.emplace_back(name, static_cast<size_t>(length));
   }
   EXPECT_EQ(platform_->FILENAME_FINDFINISH_(id), 0);
-  EXPECT_EQ(names, (std::vector<std::string>{"$DATA.USER.KEYED", "$DATA.USER.LOG",
-                                             "$DATA.USER.SECURED"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"$DATA.USER.KEYED", "$DATA.USER.LOG", "$DATA.USER.SECURED"}));
 
   int16_t typeinfo[5] = {};
   EXPECT_EQ(platform_->FILE_GETINFOBYNAME_("LOG", 3, typeinfo, nullptr, {}, {}), 0);

@@ -30,8 +30,7 @@ TEST(OldFileNameTest, AcceptedNames) {
       {"$ABCDEFG.ABCDEFGH.A1234567", "$ABCDEFGABCDEFGHA1234567"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ToOldFileName(c.name, kDefaults), std::optional<std::string>(c.old_form))
-        << c.name;
+    EXPECT_EQ(ToOldFileName(c.name, kDefaults), std::optional<std::string>(c.old_form)) << c.name;
   }
 }
 

@@ -43,8 +43,7 @@ TEST(NodeNameTest, Errors) {
   for (const Case& c : errors) {
     char name[10] = "untouched";
     int16_t length = -1;
-    EXPECT_EQ(NodeNumberToNodeName(Settings(), c.node, name, c.maxlen, &length), c.error)
-        << c.what;
+    EXPECT_EQ(NodeNumberToNodeName(Settings(), c.node, name, c.maxlen, &length), c.error) << c.what;
     EXPECT_STREQ(name, "untouched") << c.what;
     EXPECT_EQ(length, -1) << c.what;
   }

@@ -19,8 +19,7 @@ class NskfileTest : public ::testing::Test {
  protected:
   std::string node_dir() const { return dir_.path() + "/node"; }
 
-  CommandResult Run(std::vector<std::string> args,
-                    std::map<std::string, std::string> env = {}) {
+  CommandResult Run(std::vector<std::string> args, std::map<std::string, std::string> env = {}) {
     args.insert(args.begin(), std::string(KEYMEND_BINARY_DIR) + "/tools/nskfile");
     env.emplace("NSK_ROOT", node_dir());
     env.emplace("NSK_DEFAULTS", "");
@@ -61,16 +60,20 @@ TEST_F(NskfileTest, InitCreatesTheNodeOnceAndShowsIt) {
   EXPECT_EQ(Ok({"init", "--node", "\\test", "--os", "J06.15", "--defaults", "$work.sales"}),
             "created node \\TEST\n"
             "node       \\TEST\n"
-            "directory  " + node_dir() + "\n"
-            "os         J06.15\n"
-            "defaults   $WORK.SALES\n"
-            "volumes    $DATA $SYSTEM $WORK\n");
+            "directory  " +
+                node_dir() +
+                "\n"
+                "os         J06.15\n"
+                "defaults   $WORK.SALES\n"
+                "volumes    $DATA $SYSTEM $WORK\n");
   EXPECT_EQ(Ok({"init"}),
             "node       \\TEST\n"
-            "directory  " + node_dir() + "\n"
-            "os         J06.15\n"
-            "defaults   $WORK.SALES\n"
-            "volumes    $DATA $SYSTEM $WORK\n");
+            "directory  " +
+                node_dir() +
+                "\n"
+                "os         J06.15\n"
+                "defaults   $WORK.SALES\n"
+                "volumes    $DATA $SYSTEM $WORK\n");
   EXPECT_NE(Ok({"init", "--node", "\\TEST"}), "");  // the same settings: shown
   const std::string line = Fails({"init", "--node", "\\OTHER"});
   EXPECT_NE(line.find("exists already"), std::string::npos) << line;
@@ -79,14 +82,10 @@ TEST_F(NskfileTest, InitCreatesTheNodeOnceAndShowsIt) {
 
 TEST_F(NskfileTest, InitRejectsBadSettings) {
   const std::vector<std::string> errors[] = {
-      {"init", "--node", "TEST"},
-      {"init", "--node", "\\TOOLONGNAME"},
-      {"init", "--os", "H6.29"},
-      {"init", "--defaults", "$DATA"},
-      {"init", "--defaults", ""},
-      {"init", "--node"},
-      {"init", "extra"},
-      {"init", "--colour", "red"},
+      {"init", "--node", "TEST"}, {"init", "--node", "\\TOOLONGNAME"},
+      {"init", "--os", "H6.29"},  {"init", "--defaults", "$DATA"},
+      {"init", "--defaults", ""}, {"init", "--node"},
+      {"init", "extra"},          {"init", "--colour", "red"},
   };
   for (const auto& args : errors) {
     Fails(args);
@@ -97,9 +96,12 @@ TEST_F(NskfileTest, InitRejectsBadSettings) {
 }
 
 TEST_F(NskfileTest, CommandsWithoutANodeSayHowToMakeOne) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"info", "*"}, {"volume", "list"}, {"create", "A"},
-        {"print", "A"}, {"purge", "A"}, {"dup", "A", "B"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"info", "*"},
+                                               {"volume", "list"},
+                                               {"create", "A"},
+                                               {"print", "A"},
+                                               {"purge", "A"},
+                                               {"dup", "A", "B"}}) {
     const std::string line = Fails(args);
     EXPECT_NE(line.find(node_dir()), std::string::npos) << line;
     EXPECT_NE(line.find("nskfile init"), std::string::npos) << line;
@@ -120,10 +122,16 @@ TEST_F(NskfileTest, Volumes) {
 TEST_F(NskfileTest, CreateWithEveryOptionAndShowIt) {
   Init();
   Ok({"volume", "add", "$OLD"});
-  EXPECT_EQ(Ok({"create", "$old.sales.orders", "--type", "3", "--code", "1200", "--altfile",
-                "$OLD.SALES.ORDALT", "--altfile", "\\FAR.$X.Y.Z", "--altkey", "AK:4:0:0",
-                "--altkey", "BK:6:10:1", "--altkey", "CK:2:20:0", "--owner", "sales.joe",
-                "--secure", "gogo"}),
+  EXPECT_EQ(Ok({"create",    "$old.sales.orders",
+                "--type",    "3",
+                "--code",    "1200",
+                "--altfile", "$OLD.SALES.ORDALT",
+                "--altfile", "\\FAR.$X.Y.Z",
+                "--altkey",  "AK:4:0:0",
+                "--altkey",  "BK:6:10:1",
+                "--altkey",  "CK:2:20:0",
+                "--owner",   "sales.joe",
+                "--secure",  "gogo"}),
             "created $OLD.SALES.ORDERS\n");
   EXPECT_EQ(Ok({"info", "$OLD.SALES.ORDERS"}), "$OLD.SALES.ORDERS\n");
   EXPECT_EQ(Ok({"info", "$OLD.*.*", "--detail"}),
@@ -148,8 +156,8 @@ TEST_F(NskfileTest, CreateDefaultsAndPartialNames) {
             "AA:4:0:0 AB:4:4:1  altfiles 2 $DATA.USER.ORDALT $DATA.INV.ORDALT2\n");
 
   // NSK_DEFAULTS and NSK_USER shape partial names and owners.
-  const CommandResult r = Run({"create", "sales.x"}, {{"NSK_DEFAULTS", "$system.tools"},
-                                                     {"NSK_USER", "ops.ann"}});
+  const CommandResult r =
+      Run({"create", "sales.x"}, {{"NSK_DEFAULTS", "$system.tools"}, {"NSK_USER", "ops.ann"}});
   EXPECT_EQ(r.exit_status, 0) << r.err;
   EXPECT_EQ(r.out, "created $SYSTEM.SALES.X\n");
   EXPECT_NE(Ok({"info", "$SYSTEM.*.*", "--detail"}).find("owner OPS.ANN"), std::string::npos);
@@ -211,8 +219,8 @@ TEST_F(NskfileTest, CreateRejectsBadArguments) {
 TEST_F(NskfileTest, DupKeepsLabelsAndTakesStarPartsFromTheSource) {
   Init();
   Ok({"volume", "add", "$OLD", "$NEW"});
-  Ok({"create", "$OLD.SALES.ORDERS", "--altfile", "$OLD.SALES.ORDALT", "--code", "7",
-      "--owner", "SALES.JOE", "--secure", "OOOO"});
+  Ok({"create", "$OLD.SALES.ORDERS", "--altfile", "$OLD.SALES.ORDALT", "--code", "7", "--owner",
+      "SALES.JOE", "--secure", "OOOO"});
   Ok({"create", "$OLD.SALES.ORDALT"});
   Ok({"create", "$OLD.INV.PARTS", "--raw-altlist", "FFFF"});
   EXPECT_EQ(Ok({"dup", "$old.*.*", "$new.*.*"}),
@@ -245,13 +253,12 @@ TEST_F(NskfileTest, DupRefusals) {
   Ok({"create", "$OLD.S.A"});
   Ok({"create", "$OLD.S.B"});
   const std::vector<std::string> errors[] = {
-      {"dup", "$OLD.S.*", "$DATA.S.ONE"},   // two sources, one target
-      {"dup", "$OLD.S.A", "$NOVOL.*.*"},    // no such volume
-      {"dup", "$OLD.S.A", "$OLD.S.B"},      // target exists
-      {"dup", "$OLD.X.*", "$DATA.*.*"},     // nothing matches
-      {"dup", "$OLD.S.A", "$DATA.S?.*"},    // a wild card other than a whole *
-      {"dup", "$OLD.S.A", "$DATA"},
-      {"dup", "$OLD.S.A"},
+      {"dup", "$OLD.S.*", "$DATA.S.ONE"},  // two sources, one target
+      {"dup", "$OLD.S.A", "$NOVOL.*.*"},   // no such volume
+      {"dup", "$OLD.S.A", "$OLD.S.B"},     // target exists
+      {"dup", "$OLD.X.*", "$DATA.*.*"},    // nothing matches
+      {"dup", "$OLD.S.A", "$DATA.S?.*"},   // a wild card other than a whole *
+      {"dup", "$OLD.S.A", "$DATA"},       {"dup", "$OLD.S.A"},
   };
   for (const auto& args : errors) Fails(args);
   Fails({"info", "$DATA.*.*"});  // nothing was copied
