@@ -1,41 +1,93 @@
-// Fixed storage that keeps the wild-card matchers polynomial.
+// What keeps the wild-card matchers polynomial, in fixed storage.
 //
-// Both matchers compare text and pattern from their right ends and backtrack
-// over run tokens: a run token first takes no character, then one more at a
-// time. Whether the leading i text characters match the leading j pattern
-// characters depends on (i, j) alone, and the search stops at the first
-// success, so every (i, j) reached a second time is known to fail. A matcher
-// therefore notes each run-token state (i, j) it enters in a FailureMemo and
-// gives up on a run as soon as it meets a noted state: every shorter try of
-// that run was made from there already. Each state is entered once, and the
-// literal comparisons between two run tokens are made once per state, so a
-// call costs at most O(text length x pattern length), and its result is the
-// one that plain backtracking gives.
+// Both matchers answer one question: do the text and the pattern match?
+// The plain way, comparing from the right ends and backtracking over run
+// tokens (each first takes no character, then one more at a time), can take
+// time exponential in the number of run tokens. Its answer depends only on
+// the text and the pattern, so any method that gives the same answer will
+// do. Three are used, all O(text length x pattern length), none allocating:
 //
-// The memo holds one bit per (run token, text position): up to kMemoBits
-// bits, and at most kMemoRuns run tokens, which also bounds the depth of the
-// matcher's recursion. File names and keywords use a few bytes of it. Larger
-// inputs (up to 32767 bytes of text and of pattern) go to the same matcher's
-// row method instead: a PositionRow holds, for the leading j pattern
-// characters, the set of text lengths i that they match, and each pattern
-// character turns the row for j - 1 into the row for j in one pass over the
-// text. That too is O(text length x pattern length), in 4 KB, without
-// recursion. Both live on the caller's stack; nothing is allocated.
+// 1. Patterns whose only run token is "*" (every simple pattern, and an
+//    internal pattern without "-" and "+"): MatchStarSegments. The pieces
+//    between the "*" are runs of one-character tokens. The piece before the
+//    first "*" must match the start of the text and the piece after the last
+//    one its end; each piece in between is placed at the first place from the
+//    left where it matches, after the piece before it. Taking the first place
+//    never loses a match, since it leaves the most text for the pieces after.
 //
-// Building with KEYMEND_MATCH_MEMO_BITS=0 sends every pattern with a run
-// token to the row method; the tests use that to hold both methods to the
+// 2. Internal patterns with letter or digit runs, when the memo has room:
+//    the backtracking itself, with a FailureMemo. Whether the leading i text
+//    characters match the leading j pattern characters depends on (i, j)
+//    alone, and the search ends at the first success, so a state reached a
+//    second time is known to fail. The matcher notes every run-token state it
+//    enters and gives up on a run at the first noted state: every shorter try
+//    of that run was made from there already. Each state is entered once.
+//    The memo holds one bit per (run token, text position), up to kMemoBits,
+//    and at most kMemoRuns run tokens, which bounds the recursion's depth.
+//
+// 3. Larger inputs of that kind (text and pattern up to 32767 bytes): a
+//    PositionRow holds, for the leading j pattern characters, the set of text
+//    lengths they match; each pattern character turns the row for j - 1 into
+//    the row for j in one pass over the text, 64 lengths at a time. 4 KB,
+//    no recursion.
+//
+// Building with KEYMEND_MATCH_MEMO_BITS=0 sends every pattern of the second
+// kind to the row method; the tests use that to hold both methods to the
 // same cases.
-#ifndef KEYMEND_LIB_MATCH_MEMO_H_
-#define KEYMEND_LIB_MATCH_MEMO_H_
+#ifndef KEYMEND_LIB_BOUNDED_MATCH_H_
+#define KEYMEND_LIB_BOUNDED_MATCH_H_
 
 #include <cstdint>
 #include <cstring>
 
 #ifndef KEYMEND_MATCH_MEMO_BITS
-#define KEYMEND_MATCH_MEMO_BITS 16384
+#define KEYMEND_MATCH_MEMO_BITS 4096
 #endif
 
 namespace keymend {
+
+// Whether `text` matches `pattern`, in which "*" is the only run token and
+// every other character takes one text character: same(t, p) tells whether
+// text character t matches pattern character p.
+template <typename Same>
+bool MatchStarSegments(const char* text, int textlen, const char* pattern, int patternlen,
+                       Same same) {
+  auto piece_matches = [&](const char* t, const char* p, int length) {
+    for (int k = 0; k < length; ++k) {
+      if (!same(t[k], p[k])) return false;
+    }
+    return true;
+  };
+
+  int first = 0;
+  while (first < patternlen && pattern[first] != '*') ++first;
+  if (first == patternlen) {
+    return textlen == patternlen && piece_matches(text, pattern, patternlen);
+  }
+  int last = patternlen - 1;
+  while (pattern[last] != '*') --last;
+  const int tail = patternlen - 1 - last;
+  if (first + tail > textlen) return false;
+  if (!piece_matches(text, pattern, first)) return false;
+  if (!piece_matches(text + textlen - tail, pattern + last + 1, tail)) return false;
+
+  int position = first;            // where the next piece may start
+  const int end = textlen - tail;  // where the pieces in between must end
+  for (int j = first + 1; j < last;) {
+    int k = j;
+    while (pattern[k] != '*') ++k;
+    const int length = k - j;
+    if (length > 0) {
+      while (position + length <= end && !piece_matches(text + position, pattern + j, length)) {
+        ++position;
+      }
+      if (position + length > end) return false;
+      position += length;
+    }
+    j = k + 1;
+  }
+  return true;
+}
 
 class FailureMemo {
  public:
@@ -43,21 +95,17 @@ class FailureMemo {
   static constexpr int kMemoRuns = 128;
 
   // True when a pattern with `runs` run tokens against a text of `textlen`
-  // bytes fits the memo.
+  // bytes fits a memo.
   static bool Fits(int runs, int textlen) {
     return runs <= kMemoRuns && runs * (textlen + 1) <= kMemoBits;
   }
 
-  // Forgets every state. REQUIRES: Fits(runs, textlen).
-  void Reset(int runs, int textlen) {
-    stride_ = textlen + 1;
-    const int words = (runs * stride_ + 63) / 64;
-    std::memset(words_, 0, sizeof(words_[0]) * words);
-  }
+  // A memo with no state noted, for a text of `textlen` bytes.
+  explicit FailureMemo(int textlen) : stride_(textlen + 1) {}
 
   // Notes state (`run`, `n`) and returns whether it was noted before. `run`
   // numbers the run tokens from the left, from 0; `n` is the number of text
-  // characters left, 0 to textlen.
+  // characters left, 0 to textlen. REQUIRES: Fits(runs, textlen).
   bool Enter(int run, int n) {
     const int bit = run * stride_ + n;
     uint64_t& word = words_[bit >> 6];
@@ -68,8 +116,8 @@ class FailureMemo {
   }
 
  private:
-  uint64_t words_[kMemoBits >= 64 ? kMemoBits / 64 : 1];
-  int stride_ = 0;
+  uint64_t words_[kMemoBits >= 64 ? kMemoBits / 64 : 1] = {};
+  int stride_;
 };
 
 // A set of text lengths 0 to 32767, one bit each, and the steps that turn
@@ -172,4 +220,4 @@ class PositionRow {
 
 }  // namespace keymend
 
-#endif  // KEYMEND_LIB_MATCH_MEMO_H_
+#endif  // KEYMEND_LIB_BOUNDED_MATCH_H_

@@ -35,7 +35,7 @@
 // There is no result 1; callers test for 2.
 //
 // Both are reentrant and allocate nothing. Matching costs at most
-// O(textlen x patternlen), whatever the pattern (match_memo.h).
+// O(textlen x patternlen), whatever the pattern (bounded_match.h).
 #ifndef KEYMEND_LIB_STRING_MATCH_H_
 #define KEYMEND_LIB_STRING_MATCH_H_
 

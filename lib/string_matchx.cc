@@ -1,7 +1,7 @@
 // STRINGMATCHX: the internal pattern, and templates translated into one.
 
+#include "lib/bounded_match.h"
 #include "lib/char_class.h"
-#include "lib/match_memo.h"
 #include "lib/string_match.h"
 #include "lib/template_translate.h"
 
@@ -29,15 +29,30 @@ class InternalMatcher {
         patternlen_(patternlen),
         either_case_(either_case) {}
 
-  bool Matches() {
+  // Picks the method of bounded_match.h that fits the pattern and the text.
+  bool Matches() const {
     int runs = 0;
+    bool class_runs = false;
+    int head = -1;  // one-character tokens before the first run token
     for (int j = 0; j < patternlen_; ++j) {
-      if (IsRunToken(pattern_[j])) ++runs;
+      const char p = pattern_[j];
+      if (!IsRunToken(p)) continue;
+      ++runs;
+      class_runs = class_runs || p != '*';
+      if (head < 0) head = j;
     }
-    if (runs == 0) return MATCH(textlen_, patternlen_, 0);
+    auto same = [this](char t, char p) { return Same(t, p); };
+    if (!class_runs) return MatchStarSegments(text_, textlen_, pattern_, patternlen_, same);
+
+    // The head must match the start of the text whatever the runs do; the
+    // right end is where MATCH begins anyway.
+    if (head > textlen_) return false;
+    for (int j = 0; j < head; ++j) {
+      if (!Same(text_[j], pattern_[j])) return false;
+    }
     if (!FailureMemo::Fits(runs, textlen_)) return MatchByRows();
-    memo_.Reset(runs, textlen_);
-    return MATCH(textlen_, patternlen_, runs);
+    FailureMemo memo(textlen_);
+    return MATCH(textlen_, patternlen_, runs, memo);
   }
 
  private:
@@ -52,8 +67,9 @@ class InternalMatcher {
   // Whether the leading `i` text characters match the leading `j` pattern
   // characters, `runs` of which are run tokens. Compares from the right; a
   // run token takes the fewest characters first, and "-" and "+" take one
-  // more only while it is of their class.
-  bool MATCH(int i, int j, int runs) {
+  // more only while it is of their class. A run-token state met a second
+  // time is known to fail (bounded_match.h).
+  bool MATCH(int i, int j, int runs, FailureMemo& memo) const {
     for (;;) {
       if (j == 0) return i == 0;
       const char p = pattern_[j - 1];
@@ -61,8 +77,8 @@ class InternalMatcher {
         if (j == 1) return AllInRun(p, i);  // a leading run must take what is left
         --runs;
         for (int n = i;; --n) {
-          if (memo_.Enter(runs, n)) return false;
-          if (MATCH(n, j - 1, runs)) return true;
+          if (memo.Enter(runs, n)) return false;
+          if (MATCH(n, j - 1, runs, memo)) return true;
           if (n == 0 || !InRun(p, text_[n - 1])) return false;
         }
       }
@@ -91,14 +107,16 @@ class InternalMatcher {
       if (p == '*') {
         row.StepAnyRun();
       } else if (p == '-') {
-        if (!have_letters)
+        if (!have_letters) {
           letters.ResetToClass(textlen_, [this](int k) { return IsLetter(text_[k]); });
-        have_letters = true;
+          have_letters = true;
+        }
         row.StepRun(letters);
       } else if (p == '+') {
-        if (!have_digits)
+        if (!have_digits) {
           digits.ResetToClass(textlen_, [this](int k) { return IsDigit(text_[k]); });
-        have_digits = true;
+          have_digits = true;
+        }
         row.StepRun(digits);
       } else {
         row.StepOne([this, p](int k) { return Same(text_[k], p); });
@@ -112,7 +130,6 @@ class InternalMatcher {
   const char* pattern_;
   int patternlen_;
   bool either_case_;
-  FailureMemo memo_;
 };
 
 }  // namespace
