@@ -15,23 +15,34 @@ export NSK_ROOT="$PWD/build/sample-node"
 export NSK_DEFAULTS='$NEW.SALES'
 rm -rf "$NSK_ROOT"
 nskfile() { "$bin/tools/nskfile" "$@"; }
+quietly() { "$@" >/dev/null; }
 keymend() { "$bin/driver/keymend" "$@"; }
-show() { printf '\n$ %s\n' "$*"; "$@"; }
+# Shows a command as one would type it, then runs it.
+show() {
+  local cmd=$1 a
+  shift
+  printf '\n$ %s' "$cmd"
+  for a in "$@"; do
+    if [[ $a == *[\$\*\\{]* ]]; then printf " '%s'" "$a"; else printf ' %s' "$a"; fi
+  done
+  printf '\n'
+  "$cmd" "$@" || true
+}
 
 nskfile init --node '\DEMO' >/dev/null
-nskfile volume add '$OLD' '$NEW'
+quietly nskfile volume add '$OLD' '$NEW'
 # The files as they were made on $OLD.SALES.
-nskfile create '$OLD.SALES.ORDERS' --altfile '$OLD.SALES.ORDALT1' --altfile '$OLD.SALES.ORDALT2'
-nskfile create '$OLD.SALES.ORDALT1'
-nskfile create '$OLD.SALES.ORDALT2'
-nskfile create '$OLD.SALES.CUSTOMER' --altfile '$OLD.SALES.CUSTALT'
-nskfile create '$OLD.SALES.CUSTALT'
-nskfile create '$OLD.SALES.NOTES' --type 0
+quietly nskfile create '$OLD.SALES.ORDERS' --altfile '$OLD.SALES.ORDALT1' --altfile '$OLD.SALES.ORDALT2'
+quietly nskfile create '$OLD.SALES.ORDALT1'
+quietly nskfile create '$OLD.SALES.ORDALT2'
+quietly nskfile create '$OLD.SALES.CUSTOMER' --altfile '$OLD.SALES.CUSTALT'
+quietly nskfile create '$OLD.SALES.CUSTALT'
+quietly nskfile create '$OLD.SALES.NOTES' --type 0
 # The restore to another volume: labels are copied unchanged.
-nskfile dup '$OLD.SALES.*' '$NEW.SALES.*'
+quietly nskfile dup '$OLD.SALES.*' '$NEW.SALES.*'
 # A head file made on $NEW.SALES itself: already right.
-nskfile create '$NEW.SALES.INVOICE' --altfile '$NEW.SALES.INVALT'
-nskfile create '$NEW.SALES.INVALT'
+quietly nskfile create '$NEW.SALES.INVOICE' --altfile '$NEW.SALES.INVALT'
+quietly nskfile create '$NEW.SALES.INVALT'
 
 echo "== Before: the restored head files still point at \$OLD"
 show nskfile info '$NEW.SALES.*' --detail
