@@ -37,6 +37,7 @@
 #ifndef KEYMEND_LIB_BOUNDED_MATCH_H_
 #define KEYMEND_LIB_BOUNDED_MATCH_H_
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -167,7 +168,7 @@ class PositionRow {
     ClearAboveLast();
     for (int w = 0; w < words_count_; ++w) {
       for (uint64_t bits = words_[w]; bits != 0; bits &= bits - 1) {
-        const int i = w * 64 + __builtin_ctzll(bits);
+        const int i = w * 64 + std::countr_zero(bits);
         if (!accepts(i - 1)) words_[w] &= ~(uint64_t{1} << (i & 63));
       }
     }

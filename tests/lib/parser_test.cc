@@ -165,7 +165,7 @@ TEST(ParserTest, BlankMarkComesBackAsBlank) {
 
 TEST(ParserTest, KeepsFiftyTokens) {
   std::string input;
-  for (int k = 0; k < 60; ++k) input += "w" + std::to_string(k) + " ";
+  for (int k = 0; k < 60; ++k) input.append("w").append(std::to_string(k)).append(" ");
   const Parsed p = Parse(input);
   ASSERT_EQ(p.count, 50);
   EXPECT_EQ(p.tokens.front(), "w0");

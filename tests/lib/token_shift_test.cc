@@ -51,7 +51,7 @@ TEST_F(TokenShiftTest, RemovesFromTheFront) {
 
 TEST_F(TokenShiftTest, FullTableLosesItsLastEntry) {
   std::string words;
-  for (int k = 0; k < 50; ++k) words += "w" + std::to_string(k) + " ";
+  for (int k = 0; k < 50; ++k) words.append("w").append(std::to_string(k)).append(" ");
   ParseWords(words);
   ASSERT_EQ(table_.COUNT, 50);
 
