@@ -145,7 +145,9 @@ struct Catalog::Rep {
     return SqlError(db, code, "catalog " + path + ": " + what);
   }
 
+  // Opens the connection; the journal stays as the file has it.
   Error Connect(const std::string& catalog_path, const CatalogOptions& options);
+  Error UseWal();
   Error CheckAndPrepare();
   Error ReadSettings(NodeSettings* settings);
 
@@ -157,6 +159,7 @@ struct Catalog::Rep {
   }
 
   Error Key(const std::string& name, FileKey* key) const;
+  Error Insert(const FileEntry& entry);
   Error FindFile(const FileKey& key, int64_t* id, FileEntry* entry);
 
   // A write transaction, rolled back unless committed.
@@ -199,12 +202,19 @@ Error Catalog::Rep::Connect(const std::string& catalog_path, const CatalogOption
   if (rc != SQLITE_OK) return Failed(rc, "open");
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, options.busy_timeout_ms);
-  for (const char* pragma :
-       {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL"}) {
+  for (const char* pragma : {"PRAGMA foreign_keys = ON", "PRAGMA synchronous = FULL"}) {
     const int prc = sqlite3_exec(db, pragma, nullptr, nullptr, nullptr);
     if (prc != SQLITE_OK) return Failed(prc, pragma);
   }
   return Ok();
+}
+
+Error Catalog::Rep::UseWal() {
+  // Switching the journal mode writes the database header (and makes an
+  // empty file a database), so it waits until the file is known to be a
+  // catalog; for one of ours it is already WAL and nothing is written.
+  const int rc = sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+  return rc == SQLITE_OK ? Ok() : Failed(rc, "PRAGMA journal_mode = WAL");
 }
 
 Error Catalog::Rep::CheckAndPrepare() {
@@ -409,6 +419,7 @@ Error Catalog::Open(const std::string& directory, const CatalogOptions& options,
   Error e = rep->Connect(path, options);
   if (e.ok()) e = rep->CheckAndPrepare();
   if (e.ok()) e = rep->ReadSettings(&settings);
+  if (e.ok()) e = rep->UseWal();
   if (!e.ok()) return e;
   std::unique_ptr<Catalog> opened(new Catalog(std::move(rep)));
   opened->directory_ = directory;
@@ -450,6 +461,7 @@ Error Catalog::Create(const std::string& directory, const NodeSettings& settings
   {
     Rep rep;
     e = rep.Connect(path, options);
+    if (e.ok()) e = rep.UseWal();
     if (e.ok()) {
       const int rc = sqlite3_exec(rep.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
       if (rc != SQLITE_OK) e = rep.Failed(rc, "begin");
@@ -539,9 +551,21 @@ Error Catalog::VolumeExists(const std::string& name, bool* exists) {
 
 // ---- Files -----------------------------------------------------------------
 
-Error Catalog::CreateFile(const FileEntry& entry) {
+Error Catalog::CreateFile(const FileEntry& entry) { return rep_->Insert(entry); }
+
+Error Catalog::CreateFiles(const std::function<bool(FileEntry*)>& next) {
+  Rep::Transaction t(*rep_);
+  if (Error e = t.Begin(); !e.ok()) return e;
+  FileEntry entry;
+  while (next(&entry)) {
+    if (Error e = rep_->Insert(entry); !e.ok()) return e;
+  }
+  return t.Commit();
+}
+
+Error Catalog::Rep::Insert(const FileEntry& entry) {
   FileKey key;
-  if (Error e = rep_->Key(entry.name, &key); !e.ok()) return e;
+  if (Error e = Key(entry.name, &key); !e.ok()) return e;
   const std::string owner = Upper(entry.owner);
   const std::string security = Upper(entry.security);
   if (!LegalOwner(owner)) return Fail(err::kIllegalName, "illegal owner: " + entry.owner);
@@ -552,7 +576,7 @@ Error Catalog::CreateFile(const FileEntry& entry) {
     return Fail(err::kBadParameterValue, "file type must be 0 to 3");
   }
   if (entry.altlist.size() > 32767) return Fail(err::kIllegalCount, "alternate-key list too long");
-  Statement& s = rep_->insert_file;
+  Statement& s = insert_file;
   Use use(s);
   s.Bind(1, key.volume);
   s.Bind(2, key.subvolume);
@@ -564,7 +588,7 @@ Error Catalog::CreateFile(const FileEntry& entry) {
   s.BindBlob(8, entry.altlist);
   const int rc = s.Step(StoreOp::kWrite);
   if (rc == SQLITE_DONE) return Ok();
-  Error e = rep_->Failed(rc, "create " + key.Name());
+  Error e = Failed(rc, "create " + key.Name());
   if (e.code == err::kAlreadyExists) e.message = key.Name() + " exists already";
   if (e.code == err::kNoSuchDevice) e.message = "no volume " + key.volume;
   return e;

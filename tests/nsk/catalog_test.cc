@@ -233,6 +233,40 @@ TEST_F(StoreTest, CreateFileErrors) {
   EXPECT_EQ((std::vector<std::string>{"$D1.S.F"}), Names(*catalog_, "$*.*.*"));
 }
 
+// A batch is one transaction: every file of it, or none.
+TEST_F(StoreTest, CreateFilesIsAllOrNothing) {
+  MakeFile("$D1.S.TAKEN");
+  struct Case {
+    std::vector<std::string> names;
+    int16_t error;
+    std::vector<std::string> after;
+  } cases[] = {
+      {{"$D1.S.A", "$D2.T.B", "$d1.s.c"}, 0, {"$D1.S.A", "$D1.S.C", "$D1.S.TAKEN", "$D2.T.B"}},
+      {{"$D1.S.X", "$D1.S.TAKEN"}, 10, {"$D1.S.TAKEN"}},
+      {{"$D1.S.X", "$NOVOL.S.Y"}, 14, {"$D1.S.TAKEN"}},
+      {{"$D1.S.X", "$D1.S.Y*"}, 13, {"$D1.S.TAKEN"}},
+      {{}, 0, {"$D1.S.TAKEN"}},
+  };
+  for (const Case& c : cases) {
+    const std::string row = c.names.empty() ? "(empty batch)" : c.names.back();
+    size_t at = 0;
+    Error e = catalog_->CreateFiles([&](FileEntry* entry) {
+      if (at == c.names.size()) return false;
+      *entry = FileEntry();
+      entry->name = c.names[at++];
+      entry->altlist = AltList(1, {"$D1.S.ALT"});
+      return true;
+    });
+    EXPECT_EQ(c.error, e.code) << row << ": " << e.message;
+    EXPECT_EQ(c.after, Names(*catalog_, "$*.*.*")) << row;
+    if (e.ok()) {
+      for (const std::string& name : c.names) catalog_->PurgeFile(name);
+    }
+  }
+  // The batch's own write lock is gone: a plain create works after it.
+  MakeFile("$D1.S.LATER");
+}
+
 TEST_F(StoreTest, CopyAndPurge) {
   const std::string altlist = AltList(1, {"$OLD.S.ALT"});
   MakeFile("$D1.S.HEAD", 3, altlist, "A.B", "GOGO");
