@@ -91,15 +91,28 @@ class KeymendE2eTest : public ::testing::Test {
 const char kBanner[] = "KEYMEND (201) - V6034H06 - (28Feb2011)   System \\DEMO, running NSK H06.29";
 
 TEST_F(KeymendE2eTest, BannerAndHelpByteForByte) {
-  const CommandResult r = Keymend({"-h"});
-  EXPECT_EQ(r.exit_status, 0) << r.err;
-  const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 15u) << r.out;
-  EXPECT_EQ(lines[0], kBanner);
-  EXPECT_EQ(lines[2], "KEYMEND adjustes alternate key file entries.");
-  EXPECT_EQ(lines[10], " <default>         <[\\system.[$vol[.subvol]]]> to which the AK entries");
-  EXPECT_EQ(lines[14], "                   is used.");
-  EXPECT_EQ(r.err, "");
+  const std::string expected = std::string(kBanner) + "\n" +
+      "Moves the alternate key file names in head file labels to a new location.\n"
+      "KEYMEND adjustes alternate key file entries.\n"
+      "Command syntax is:\n"
+      " [run] KEYMEND [<template>[,<default>]]\n"
+      "where\n"
+      " <template>        is a file name template, describing the head files.\n"
+      "                   Extended wild cards are supported.\n"
+      "                   When missing, the files in the users current\n"
+      "                   default location are used.\n"
+      " <default>         <[\\system.[$vol[.subvol]]]> to which the AK entries\n"
+      "                   in the head files have to be adjusted to.\n"
+      "                   Wildcards are NOT supported.\n"
+      "                   When missing, the files current default location\n"
+      "                   is used.\n";
+  for (const char* request : {"-h", "-HELP", "-HeLp"}) {
+    SCOPED_TRACE(request);
+    const CommandResult r = Keymend({request});
+    EXPECT_EQ(r.exit_status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.err, "");
+  }
 }
 
 TEST_F(KeymendE2eTest, ParameterMessagesEndWithFatalStatus) {
