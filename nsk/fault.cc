@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
+#include <cstdlib>
+#include <optional>
+
 namespace nsk {
 namespace {
 
@@ -25,7 +29,14 @@ int CodeOf(FaultKind kind) {
 
 void FaultPlan::FailNth(int n, FaultKind kind) {
   countdown_ = n > 0 ? n : 0;
+  counts_all_ = true;
   nth_kind_ = countdown_ > 0 ? kind : FaultKind::kNone;
+}
+
+void FaultPlan::FailNthOf(StoreOp op, int n, FaultKind kind) {
+  FailNth(n, kind);
+  counts_all_ = false;
+  counted_ = op;
 }
 
 void FaultPlan::FailNextCommit(FaultKind kind) { commit_kind_ = kind; }
@@ -44,7 +55,7 @@ int FaultPlan::Before(StoreOp op) {
     commit_kind_ = FaultKind::kNone;
     return code;
   }
-  if (countdown_ > 0 && --countdown_ == 0) {
+  if (countdown_ > 0 && (counts_all_ || op == counted_) && --countdown_ == 0) {
     const int code = CodeOf(nth_kind_);
     nth_kind_ = FaultKind::kNone;
     return code;
@@ -59,5 +70,61 @@ FaultPlan* InstallFaultPlan(FaultPlan* plan) {
 }
 
 int FaultBefore(StoreOp op) { return installed != nullptr ? installed->Before(op) : SQLITE_OK; }
+
+std::string ArmFromText(const std::string& text, FaultPlan* plan) {
+  std::optional<FaultKind> kind;
+  std::optional<StoreOp> only;
+  long n = 0;
+  const std::string bad = "NSK_FAULT must be kind=io|full|busy,op=N[,on=any|read|write|commit]";
+  size_t at = 0;
+  while (at <= text.size()) {
+    size_t comma = text.find(',', at);
+    if (comma == std::string::npos) comma = text.size();
+    std::string item = text.substr(at, comma - at);
+    for (char& c : item) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    at = comma + 1;
+    const size_t eq = item.find('=');
+    if (eq == std::string::npos) return bad + ", not \"" + text + "\"";
+    const std::string key = item.substr(0, eq), value = item.substr(eq + 1);
+    if (key == "kind") {
+      if (value == "io") {
+        kind = FaultKind::kIoError;
+      } else if (value == "full") {
+        kind = FaultKind::kDiskFull;
+      } else if (value == "busy") {
+        kind = FaultKind::kBusy;
+      } else {
+        return bad + ": unknown kind \"" + value + "\"";
+      }
+    } else if (key == "op") {
+      char* end = nullptr;
+      n = value.empty() ? 0 : std::strtol(value.c_str(), &end, 10);
+      if (value.empty() || *end != 0 || n < 1 || n > 1000000000) {
+        return bad + ": op must be a number from 1";
+      }
+    } else if (key == "on") {
+      if (value == "any") {
+        only.reset();
+      } else if (value == "read") {
+        only = StoreOp::kRead;
+      } else if (value == "write") {
+        only = StoreOp::kWrite;
+      } else if (value == "commit") {
+        only = StoreOp::kCommit;
+      } else {
+        return bad + ": unknown operation \"" + value + "\"";
+      }
+    } else {
+      return bad + ": unknown item \"" + key + "\"";
+    }
+  }
+  if (!kind || n == 0) return bad + ", not \"" + text + "\"";
+  if (only) {
+    plan->FailNthOf(*only, static_cast<int>(n), *kind);
+  } else {
+    plan->FailNth(static_cast<int>(n), *kind);
+  }
+  return "";
+}
 
 }  // namespace nsk

@@ -10,6 +10,8 @@
 #ifndef KEYMEND_NSK_FAULT_H_
 #define KEYMEND_NSK_FAULT_H_
 
+#include <string>
+
 namespace nsk {
 
 enum class FaultKind { kNone, kIoError, kDiskFull, kBusy };
@@ -20,6 +22,9 @@ class FaultPlan {
  public:
   // The `n`th operation from now (1: the next one) fails with `kind`.
   void FailNth(int n, FaultKind kind);
+
+  // As FailNth, counting only operations of kind `op`.
+  void FailNthOf(StoreOp op, int n, FaultKind kind);
 
   // The next COMMIT fails with `kind`, after every statement of its
   // transaction has succeeded.
@@ -38,6 +43,8 @@ class FaultPlan {
 
  private:
   int countdown_ = 0;
+  bool counts_all_ = true;
+  StoreOp counted_ = StoreOp::kRead;  // when !counts_all_
   FaultKind nth_kind_ = FaultKind::kNone;
   FaultKind commit_kind_ = FaultKind::kNone;
   int operations_ = 0;
@@ -50,6 +57,20 @@ FaultPlan* InstallFaultPlan(FaultPlan* plan);
 // The SQLite result code for `op` from the installed plan, 0 when none is
 // installed or it lets the operation run.
 int FaultBefore(StoreOp op);
+
+// Arms `plan` from the text of NSK_FAULT, which lets a test fail one store
+// operation of a real process:
+//
+//   kind=io|full|busy,op=N[,on=any|read|write|commit]
+//
+// The Nth store operation (1: the first) after the node has been opened
+// fails with an I/O error (190), a full disk (45) or a store that stays
+// locked (40). With `on`, only operations of that kind are counted: each
+// statement step that reads is a read, BEGIN and each step that changes
+// rows a write, each COMMIT a commit. Items may come in any order; case is
+// ignored. Returns "" and arms the plan, or a message saying what is
+// wrong and leaves the plan untouched.
+std::string ArmFromText(const std::string& text, FaultPlan* plan);
 
 }  // namespace nsk
 

@@ -8,6 +8,7 @@
 #include "nsk/break_key.h"
 #include "nsk/catalog.h"
 #include "nsk/command_line.h"
+#include "nsk/fault.h"
 #include "nsk/labels.h"
 #include "nsk/platform.h"
 #include "nsk/startup_message.h"
@@ -41,11 +42,17 @@ int RunProgram(int argc, char** argv, void (*main_procedure)()) {
     return NeverStarted(bad);
   }
   if (Error e = ProcessUser(&process.user); !e.ok()) return NeverStarted(e.message);
+  // A test's fault for one store operation of this process (fault.h).
+  FaultPlan faults;
+  if (const char* text = std::getenv("NSK_FAULT"); text != nullptr && *text != 0) {
+    if (std::string bad = ArmFromText(text, &faults); !bad.empty()) return NeverStarted(bad);
+  }
   const std::string_view out = line.out_file.empty() ? kHomeTerminal : line.out_file;
   process.startup = BuildStartupMessage(process.defaults, kHomeTerminal, out, line.parameters);
 
   Platform platform(catalog.get(), std::move(process));
   sys::Guardian* previous = sys::install(&platform);
+  FaultPlan* previous_faults = InstallFaultPlan(&faults);
   InstallBreakHandler();
   int status = 0;
   try {
@@ -53,6 +60,7 @@ int RunProgram(int argc, char** argv, void (*main_procedure)()) {
   } catch (const sys::ProcessEnded& ended) {
     status = ExitStatusFor(ended);
   }
+  InstallFaultPlan(previous_faults);
   sys::install(previous);
   std::fflush(stdout);
   return status;

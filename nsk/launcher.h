@@ -2,7 +2,8 @@
 // program's main procedure, and after it.
 //
 //   1. Read the command line (keymend [/OUT name/] [words ...]) and the
-//      environment (NSK_DEFAULTS, NSK_USER).
+//      environment (NSK_DEFAULTS, NSK_USER, and NSK_FAULT, a test's fault
+//      for one store operation: nsk/fault.h).
 //   2. Open the node of the environment. It is never created here: without
 //      one, the process never starts.
 //   3. Build the startup message: the process's default volume and
