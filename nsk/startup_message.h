@@ -35,9 +35,11 @@
 namespace nsk {
 
 constexpr int kStartupHeaderBytes = 66;
-// The longest parameter string a command interpreter passes on, NUL not
-// counted.
-constexpr int kMaxParameterBytes = 528;
+// The longest parameter string a process can be given, NUL not counted: the
+// message length is an INT. Longer strings than the program can use are
+// passed on all the same, so that the program itself refuses them with its
+// own message.
+constexpr int kMaxParameterBytes = 32767 - kStartupHeaderBytes - 1;
 constexpr int kOldFileNameBytes = 24;
 
 // The home terminal, the IN file of every process and its default OUT file.

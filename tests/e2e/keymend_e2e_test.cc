@@ -125,6 +125,8 @@ TEST_F(KeymendE2eTest, ParameterMessagesEndWithFatalStatus) {
       {{"$NEW.SALES.*,$NEW.SALES,LIST"}, "Invalid keyword."},
       {{"$NEW.SALES.*,$NEW.SALES.X"}, "User supplied DEFAULT unusable"},
       {{std::string(51, 'A')}, "Invalid command syntax."},
+      {{"$NEW.SALES.*" + std::string(1100, ',')}, "Invalid command syntax."},
+      {{std::string(12000, 'A')}, "Invalid command syntax."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0]);
