@@ -11,7 +11,7 @@
 //
 // Each recorded name keeps its file id and gets the new location as its
 // system, volume and subvolume: `location` (its first 36 bytes) when given
-// with a nonzero length, else the head file's own. The label is written back
+// with a length above 0, else the head file's own. The label is written back
 // with one FILE_ALTERLIST_ of all five items, and only when the rebuilt list
 // differs from the list read, byte for byte.
 //
