@@ -149,6 +149,8 @@ struct Catalog::Rep {
   Error Connect(const std::string& catalog_path, const CatalogOptions& options);
   Error UseWal();
   Error CheckAndPrepare();
+  // `size`: of the file before it was opened.
+  Error CheckWholePages(int64_t size);
   Error ReadSettings(NodeSettings* settings);
 
   // Runs a statement that returns no rows.
@@ -202,6 +204,10 @@ Error Catalog::Rep::Connect(const std::string& catalog_path, const CatalogOption
   if (rc != SQLITE_OK) return Failed(rc, "open");
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, options.busy_timeout_ms);
+  // Without this SQLite compiles a statement again whenever a value bound to
+  // a GLOB changes (it might allow an index range), which is every page of
+  // every search; the plans here never depend on bound values.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_QPSG, 1, nullptr);
   for (const char* pragma : {"PRAGMA foreign_keys = ON", "PRAGMA synchronous = FULL"}) {
     const int prc = sqlite3_exec(db, pragma, nullptr, nullptr, nullptr);
     if (prc != SQLITE_OK) return Failed(prc, pragma);
@@ -283,6 +289,22 @@ Error Catalog::Rep::CheckAndPrepare() {
       if ((rc & 0xFF) == SQLITE_ERROR) e.code = err::kFileBad;
       return e;
     }
+  }
+  return Ok();
+}
+
+Error Catalog::Rep::CheckWholePages(int64_t size) {
+  // SQLite only ever writes whole pages, so a catalog whose size is not a
+  // multiple of its page size has been cut short. SQLite would read the
+  // missing bytes as zeros and fail only at the page that holds them.
+  Statement page_size;
+  int rc = page_size.Prepare(db, "PRAGMA page_size");
+  if (rc == SQLITE_OK) rc = page_size.Step(StoreOp::kRead);
+  if (rc != SQLITE_ROW) return Failed(rc, "read page size");
+  const int64_t page = page_size.Int(0);
+  if (page > 0 && size % page != 0) {
+    return Fail(err::kFileBad, "catalog " + path + ": cut short (" + std::to_string(size) +
+                                   " bytes is not a whole number of pages)");
   }
   return Ok();
 }
@@ -418,6 +440,10 @@ Error Catalog::Open(const std::string& directory, const CatalogOptions& options,
   NodeSettings settings;
   Error e = rep->Connect(path, options);
   if (e.ok()) e = rep->CheckAndPrepare();
+  // While a -wal file exists another connection may be checkpointing into
+  // the file, and its size proves nothing.
+  struct stat wal;
+  if (e.ok() && stat((path + "-wal").c_str(), &wal) != 0) e = rep->CheckWholePages(st.st_size);
   if (e.ok()) e = rep->ReadSettings(&settings);
   if (e.ok()) e = rep->UseWal();
   if (!e.ok()) return e;
