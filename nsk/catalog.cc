@@ -436,14 +436,16 @@ Error Catalog::Open(const std::string& directory, const CatalogOptions& options,
   }
   if (!S_ISREG(st.st_mode)) return Fail(err::kFileBad, path + ": not a regular file");
 
+  // While a -wal file exists another connection may be checkpointing into
+  // the file, and its size proves nothing.
+  struct stat wal;
+  const bool size_counts = stat((path + "-wal").c_str(), &wal) != 0;
+
   auto rep = std::make_unique<Rep>();
   NodeSettings settings;
   Error e = rep->Connect(path, options);
   if (e.ok()) e = rep->CheckAndPrepare();
-  // While a -wal file exists another connection may be checkpointing into
-  // the file, and its size proves nothing.
-  struct stat wal;
-  if (e.ok() && stat((path + "-wal").c_str(), &wal) != 0) e = rep->CheckWholePages(st.st_size);
+  if (e.ok() && size_counts) e = rep->CheckWholePages(st.st_size);
   if (e.ok()) e = rep->ReadSettings(&settings);
   if (e.ok()) e = rep->UseWal();
   if (!e.ok()) return e;
