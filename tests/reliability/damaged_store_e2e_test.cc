@@ -77,9 +77,9 @@ TEST_F(DamagedStoreE2eTest, EveryCommandRefusesInOneLineAndWritesNothing) {
       {"records table missing", [&] { Altered("DROP TABLE records;"); }},
       {"node settings missing", [&] { Altered("DELETE FROM node;"); }},
       {"another schema version", [&] { Altered("PRAGMA user_version = 2;"); }},
-      {"a column missing",
-       [&] { Altered("ALTER TABLE files DROP COLUMN altlist;"); }},
-      {"a directory", [&] {
+      {"a column missing", [&] { Altered("ALTER TABLE files DROP COLUMN altlist;"); }},
+      {"a directory",
+       [&] {
          std::filesystem::remove(catalog());
          std::filesystem::create_directory(catalog());
        }},
@@ -110,8 +110,8 @@ TEST_F(DamagedStoreE2eTest, EveryCommandRefusesInOneLineAndWritesNothing) {
       EXPECT_EQ(r.out, "");
       EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
       EXPECT_EQ(r.err.back(), '\n');
-      EXPECT_NE(r.err.find(catalog()), std::string::npos) << "the line names the catalog: "
-                                                          << r.err;
+      EXPECT_NE(r.err.find(catalog()), std::string::npos)
+          << "the line names the catalog: " << r.err;
       EXPECT_TRUE(Snapshot() == before) << "the node directory was written";
     }
   }
