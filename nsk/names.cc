@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
-#include <vector>
 
 namespace nsk {
 namespace {
@@ -120,54 +119,53 @@ std::string NameParts::Join() const { return JoinLevels(*this, kLevelNode, kLeve
 
 int16_t SplitName(const char* text, int16_t length, NameMode mode, NameParts* parts) {
   if (text == nullptr || length <= 0) return kIllegalName;
-  std::vector<std::string> tokens;
-  std::string token;
-  for (int16_t i = 0; i < length; ++i) {
-    if (text[i] == '.') {
-      tokens.push_back(token);
-      token.clear();
-    } else {
-      token += Upper(text[i]);
-    }
-  }
-  tokens.push_back(token);
-  if (tokens.size() > 4) return kIllegalName;
-  for (const std::string& t : tokens) {
-    if (t.empty()) return kIllegalName;
+  // At most four parts; a fifth means the name is illegal. The parts are
+  // views of `text` until they are placed, so no name is copied twice.
+  std::string_view tokens[4];
+  size_t count = 0;
+  const std::string_view whole(text, static_cast<size_t>(length));
+  for (size_t start = 0;;) {
+    const size_t dot = whole.find('.', start);
+    const std::string_view token =
+        whole.substr(start, dot == std::string_view::npos ? dot : dot - start);
+    if (token.empty() || count == 4) return kIllegalName;
+    tokens[count++] = token;
+    if (dot == std::string_view::npos) break;
+    start = dot + 1;
   }
 
   NameParts out;
   bool qualifier = false;
   size_t next = 0;
   if (tokens[0][0] == '\\') {
-    if (!IsLegalPart(tokens[0], '\\', mode)) return kIllegalName;
-    out.node = tokens[0];
+    out.node = UpperCopy(tokens[0]);
+    if (!IsLegalPart(out.node, '\\', mode)) return kIllegalName;
     next = 1;
-    if (next < tokens.size() && tokens[next][0] != '$') {
+    if (next < count && tokens[next][0] != '$') {
       return kIllegalName;
     }
   }
-  if (next < tokens.size() && tokens[next][0] == '$') {
-    if (!IsLegalPart(tokens[next], '$', mode)) return kIllegalName;
-    out.volume = tokens[next++];
-    if (next < tokens.size() && tokens[next][0] == '#') {
-      if (next + 1 != tokens.size() || !IsLegalPart(tokens[next], '#', mode)) {
+  if (next < count && tokens[next][0] == '$') {
+    out.volume = UpperCopy(tokens[next++]);
+    if (!IsLegalPart(out.volume, '$', mode)) return kIllegalName;
+    if (next < count && tokens[next][0] == '#') {
+      out.subvolume = UpperCopy(tokens[next++]);
+      if (next != count || !IsLegalPart(out.subvolume, '#', mode)) {
         return kIllegalName;
       }
-      out.subvolume = tokens[next++];
       qualifier = true;
     }
-    const size_t plain = tokens.size() - next;
+    const size_t plain = count - next;
     if (plain > 2) return kIllegalName;
-    if (plain >= 1) out.subvolume = tokens[next++];
-    if (plain == 2) out.file = tokens[next++];
+    if (plain >= 1) out.subvolume = UpperCopy(tokens[next++]);
+    if (plain == 2) out.file = UpperCopy(tokens[next++]);
   } else if (next == 0) {
-    const size_t plain = tokens.size();
+    const size_t plain = count;
     if (plain > 2) return kIllegalName;
-    if (plain == 2) out.subvolume = tokens[next++];
-    out.file = tokens[next++];
+    if (plain == 2) out.subvolume = UpperCopy(tokens[next++]);
+    out.file = UpperCopy(tokens[next++]);
   }
-  if (next != tokens.size()) return kIllegalName;
+  if (next != count) return kIllegalName;
   if (!out.subvolume.empty() && !qualifier && !IsLegalPart(out.subvolume, 0, mode)) {
     return kIllegalName;
   }
