@@ -132,7 +132,8 @@ struct Catalog::Rep {
   Statement begin, commit, rollback;
   Statement read_node;
   Statement add_volume, list_volumes, get_volume;
-  Statement get_file, insert_file, copy_file, copy_records, delete_file, update_altlist;
+  Statement get_file, get_type, get_altlist, insert_file, copy_file, copy_records, delete_file,
+      update_altlist;
   Statement next_any, next_in_volume, next_in_subvolume;
   Statement append_record, read_records;
 
@@ -163,6 +164,10 @@ struct Catalog::Rep {
   Error Key(const std::string& name, FileKey* key) const;
   Error Insert(const FileEntry& entry);
   Error FindFile(const FileKey& key, int64_t* id, FileEntry* entry);
+  // Steps `s`, a statement of one row by (volume, subvolume, fileid), to
+  // the row of `key`, which is then there to read. `key` is bound without
+  // a copy: the caller keeps it, and resets `s` (a Use), until done.
+  Error FindByKey(Statement& s, const FileKey& key);
 
   // A write transaction, rolled back unless committed.
   class Transaction {
@@ -254,6 +259,11 @@ Error Catalog::Rep::CheckAndPrepare() {
       {&get_volume, "SELECT 1 FROM volumes WHERE name = ?1"},
       {&get_file, "SELECT " + file_columns +
                       " FROM files WHERE volume = ?1 AND subvolume = ?2 AND fileid = ?3"},
+      {&get_type,
+       "SELECT file_type, file_code FROM files WHERE volume = ?1 AND subvolume = ?2 AND fileid = "
+       "?3"},
+      {&get_altlist,
+       "SELECT altlist FROM files WHERE volume = ?1 AND subvolume = ?2 AND fileid = ?3"},
       {&insert_file,
        "INSERT INTO files (volume, subvolume, fileid, file_type, file_code, owner, security, "
        "altlist) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"},
@@ -338,6 +348,16 @@ Error Catalog::Rep::Key(const std::string& name, FileKey* key) const {
   key->subvolume = parts.subvolume;
   key->file = parts.file;
   return Ok();
+}
+
+Error Catalog::Rep::FindByKey(Statement& s, const FileKey& key) {
+  s.BindView(1, key.volume);
+  s.BindView(2, key.subvolume);
+  s.BindView(3, key.file);
+  const int rc = s.Step(StoreOp::kRead);
+  if (rc == SQLITE_ROW) return Ok();
+  if (rc == SQLITE_DONE) return Fail(err::kNotFound, "no file " + key.Name());
+  return Failed(rc, "read file " + key.Name());
 }
 
 Error Catalog::Rep::FindFile(const FileKey& key, int64_t* id, FileEntry* entry) {
@@ -628,6 +648,27 @@ Error Catalog::GetFile(const std::string& name, FileEntry* entry) {
   FileEntry found;
   if (Error e = rep_->FindFile(key, nullptr, &found); !e.ok()) return e;
   *entry = std::move(found);
+  return Ok();
+}
+
+Error Catalog::GetFileType(const std::string& name, int16_t* file_type, int16_t* file_code) {
+  FileKey key;
+  if (Error e = rep_->Key(name, &key); !e.ok()) return e;
+  Statement& s = rep_->get_type;
+  Use use(s);
+  if (Error e = rep_->FindByKey(s, key); !e.ok()) return e;
+  *file_type = static_cast<int16_t>(s.Int(0));
+  *file_code = static_cast<int16_t>(s.Int(1));
+  return Ok();
+}
+
+Error Catalog::GetAltList(const std::string& name, std::string* altlist) {
+  FileKey key;
+  if (Error e = rep_->Key(name, &key); !e.ok()) return e;
+  Statement& s = rep_->get_altlist;
+  Use use(s);
+  if (Error e = rep_->FindByKey(s, key); !e.ok()) return e;
+  s.BlobInto(0, altlist);
   return Ok();
 }
 

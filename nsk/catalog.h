@@ -165,6 +165,14 @@ class Catalog {
   // The file `name`, label and all. 13 illegal name, 11 missing.
   Error GetFile(const std::string& name, FileEntry* entry);
 
+  // The file type and file code of `name`: GetFile without the rest, for
+  // callers that need nothing else. 13 illegal name, 11 missing.
+  Error GetFileType(const std::string& name, int16_t* file_type, int16_t* file_code);
+
+  // Items 100 to 104 of `name` exactly as stored into *altlist, whose
+  // storage is reused. 13 illegal name, 11 missing.
+  Error GetAltList(const std::string& name, std::string* altlist);
+
   // Copies the file `from`, its label unchanged (alternate-key names still
   // say what they said) and its records, to the new name `to`. 11 when
   // `from` is missing, 14 when the volume of `to` does not exist, 10 when

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace nsk {
@@ -18,23 +19,25 @@ constexpr int16_t kFirstItem = 100;  // alternate-key count
 constexpr int16_t kLastItem = 104;   // alternate-key file names
 constexpr int16_t kPhysicalRecordLength = 4096;
 
-int Word(const std::string& bytes, size_t at) {
+int Word(std::string_view bytes, size_t at) {
   return static_cast<int16_t>(static_cast<uint8_t>(bytes[at]) |
                               (static_cast<uint8_t>(bytes[at + 1]) << 8));
 }
 
-// The stored bytes of each of items 100 to 104, cut as labels.h describes.
+// The stored bytes of each of items 100 to 104, cut as labels.h describes:
+// views of the stored bytes, which must outlive them.
 struct Items {
-  std::string value[5];
+  std::string_view value[5];
 };
 
-Items CutItems(std::string stored) {
-  if (stored.empty()) stored.assign(4, '\0');
+Items CutItems(std::string_view stored) {
+  static constexpr char kNoKeys[4] = {0, 0, 0, 0};
+  if (stored.empty()) stored = std::string_view(kNoKeys, sizeof kNoKeys);
   Items items;
   size_t at = 0;
   auto take = [&stored, &at](size_t n) {
     const size_t count = std::min(n, stored.size() - at);
-    std::string piece = stored.substr(at, count);
+    const std::string_view piece = stored.substr(at, count);
     at += count;
     return piece;
   };
@@ -157,11 +160,10 @@ int16_t Labels::GetInfoByName(const char* filename, int16_t length, int16_t* typ
                               int16_t* physical_recordlen, std::optional<int16_t> /*options*/,
                               std::optional<int32_t> /*timeout*/) {
   if (typeinfo == nullptr) return err::kMissingParameter;
-  std::string name;
-  if (int16_t e = FullName(filename, length, &name)) return e;
-  FileEntry entry;
-  if (Error e = catalog_->GetFile(name, &entry); !e.ok()) return e.code;
-  const int16_t info[5] = {kDeviceTypeDisk, 0, 0, entry.file_type, entry.file_code};
+  if (int16_t e = FullName(filename, length, &name_)) return e;
+  int16_t file_type = 0, file_code = 0;
+  if (Error e = catalog_->GetFileType(name_, &file_type, &file_code); !e.ok()) return e.code;
+  const int16_t info[5] = {kDeviceTypeDisk, 0, 0, file_type, file_code};
   std::memcpy(typeinfo, info, sizeof info);
   if (physical_recordlen != nullptr) *physical_recordlen = kPhysicalRecordLength;
   return err::kNone;
@@ -183,21 +185,24 @@ int16_t Labels::GetInfoListByName(const char* filename, int16_t length, const in
       return fail(err::kBadParameterValue, i);
     }
   }
-  std::string name;
-  if (int16_t e = FullName(filename, length, &name)) return e;
-  FileEntry entry;
-  if (Error e = catalog_->GetFile(name, &entry); !e.ok()) return e.code;
+  if (int16_t e = FullName(filename, length, &name_)) return e;
+  if (Error e = catalog_->GetAltList(name_, &stored_); !e.ok()) return e.code;
 
-  const Items items = CutItems(entry.altlist);
-  std::string out;
+  const Items items = CutItems(stored_);
+  size_t size = 0;
   for (int i = 0; i < numberitems; ++i) {
-    out += items.value[itemlist[i] - kFirstItem];
-    if (result_max < 0 || out.size() > static_cast<size_t>(result_max)) {
+    size += items.value[itemlist[i] - kFirstItem].size();
+    if (result_max < 0 || size > static_cast<size_t>(result_max)) {
       return fail(err::kBufferTooSmall, i);
     }
   }
-  if (!out.empty()) std::memcpy(result, out.data(), out.size());
-  if (result_length != nullptr) *result_length = static_cast<int16_t>(out.size());
+  char* out = reinterpret_cast<char*>(result);
+  for (int i = 0; i < numberitems; ++i) {
+    const std::string_view value = items.value[itemlist[i] - kFirstItem];
+    if (!value.empty()) std::memcpy(out, value.data(), value.size());
+    out += value.size();
+  }
+  if (result_length != nullptr) *result_length = static_cast<int16_t>(size);
   return err::kNone;
 }
 
@@ -223,10 +228,9 @@ int16_t Labels::AlterList(const char* filename, int16_t length, const int16_t* i
       valueslen > 0 ? std::string(reinterpret_cast<const char*>(values), valueslen) : "";
   if (int16_t e = CheckList(list, &item)) return fail(e);
 
-  std::string name;
-  if (int16_t e = FullName(filename, length, &name)) return e;
+  if (int16_t e = FullName(filename, length, &name_)) return e;
   const User& user = user_;
-  Error e = catalog_->ReplaceAltList(name, list, [&user](const FileEntry& stored) -> int16_t {
+  Error e = catalog_->ReplaceAltList(name_, list, [&user](const FileEntry& stored) -> int16_t {
     return MayAccess(user, stored.owner, stored.security, Access::kWrite) ? err::kNone
                                                                           : err::kSecurity;
   });

@@ -114,6 +114,10 @@ class Labels {
   Catalog* catalog_;
   const NameRules* rules_;
   User user_;
+  // Reused by every call, so that a run over many files does not allocate
+  // for each one.
+  std::string name_;
+  std::string stored_;
 };
 
 }  // namespace nsk

@@ -21,6 +21,10 @@ void Statement::BindBlob(int index, std::string_view bytes) {
                     static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
 }
 
+void Statement::BindView(int index, std::string_view text) {
+  sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
 void Statement::Bind(int index, int64_t value) { sqlite3_bind_int64(stmt_, index, value); }
 
 int Statement::Step(StoreOp op) {
@@ -38,6 +42,16 @@ std::string Statement::Blob(int column) const {
   const void* bytes = sqlite3_column_blob(stmt_, column);
   const int size = sqlite3_column_bytes(stmt_, column);
   return bytes == nullptr ? std::string() : std::string(static_cast<const char*>(bytes), size);
+}
+
+void Statement::BlobInto(int column, std::string* out) const {
+  const void* bytes = sqlite3_column_blob(stmt_, column);
+  const int size = sqlite3_column_bytes(stmt_, column);
+  if (bytes == nullptr) {
+    out->clear();
+  } else {
+    out->assign(static_cast<const char*>(bytes), static_cast<size_t>(size));
+  }
 }
 
 int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }

@@ -32,6 +32,9 @@ class Statement {
   void Bind(int index, std::string_view text);
   void BindBlob(int index, std::string_view bytes);
   void Bind(int index, int64_t value);
+  // Binds without copying. REQUIRES: the bytes stay as they are until the
+  // statement is reset.
+  void BindView(int index, std::string_view text);
 
   // One step, after asking the fault hook with `op`: SQLITE_ROW,
   // SQLITE_DONE or an error code.
@@ -40,6 +43,8 @@ class Statement {
   // Columns of the current row.
   std::string Text(int column) const;
   std::string Blob(int column) const;
+  // The blob into *out, whose storage is reused.
+  void BlobInto(int column, std::string* out) const;
   int64_t Int(int column) const;
 
   // Back to the start with its bindings cleared.

@@ -203,6 +203,18 @@ TEST_F(StoreTest, FilesRoundTrip) {
   EXPECT_EQ("SALES.JOE", entry.owner);
   EXPECT_EQ("GGGO", entry.security);
   EXPECT_EQ(altlist, entry.altlist);
+
+  // The narrow reads say what GetFile says, and refuse alike.
+  int16_t type = -1, code = -1;
+  ASSERT_TRUE(catalog_->GetFileType("$D1.SALES.ORDERS", &type, &code).ok());
+  EXPECT_EQ(3, type);
+  EXPECT_EQ(0, code);
+  std::string stored = "left over from an earlier call";
+  ASSERT_TRUE(catalog_->GetAltList("$d1.sales.orders", &stored).ok());
+  EXPECT_EQ(altlist, stored);
+  EXPECT_EQ(11, catalog_->GetFileType("$D1.SALES.GONE", &type, &code).code);
+  EXPECT_EQ(13, catalog_->GetAltList("$D1.SALES.*", &stored).code);
+  EXPECT_EQ(altlist, stored);
 }
 
 TEST_F(StoreTest, CreateFileErrors) {
