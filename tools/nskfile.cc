@@ -21,9 +21,11 @@ const CommandEntry kCommands[] = {
      "usage: nskfile init [--node \\NAME] [--os H06.29] [--defaults $VOL.SUB]\n"
      "Creates the node (catalog.db in the node directory) with the volumes $SYSTEM and\n"
      "$DATA, and the default volume when it is another; shows the node if it exists.\n"
-     "  --node \\NAME        node name, 1 to 7 letters or digits (default: from the host name)\n"
+     "  --node \\NAME        node name, 1 to 7 letters or digits\n"
+     "                      (default: from the host name)\n"
      "  --os H06.29         operating-system version the processors report\n"
-     "  --defaults $V.S     default volume and subvolume of processes (default $DATA.USER)\n"},
+     "  --defaults $V.S     default volume and subvolume of processes\n"
+     "                      (default $DATA.USER)\n"},
     {"volume", &VolumeCommand,
      "usage: nskfile volume add $VOL ...\n"
      "       nskfile volume list\n"
@@ -33,22 +35,26 @@ const CommandEntry kCommands[] = {
      "                      [--altkey SPEC:LEN:OFFSET:FILENO]... [--raw-altlist HEX]\n"
      "                      [--owner GROUP.USER] [--secure RWEP]\n"
      "Creates a disk file with its label.\n"
-     "  --type N            0 unstructured, 1 relative, 2 entry-sequenced, 3 key-sequenced\n"
-     "                      (default 3)\n"
+     "  --type N            0 unstructured, 1 relative, 2 entry-sequenced,\n"
+     "                      3 key-sequenced (default 3)\n"
      "  --code N            file code, 0 to 65535 (default 0)\n"
      "  --altfile NAME      the next alternate-key file (numbered from 0)\n"
-     "  --altkey S:L:O:F    an alternate key: two-character specifier, length, offset and\n"
-     "                      alternate-key file number; without --altkey each --altfile\n"
-     "                      gets one key\n"
-     "  --raw-altlist HEX   the bytes of label items 100 to 104 exactly as given (words\n"
-     "                      little-endian), for damaged labels; not with --altfile/--altkey\n"
+     "  --altkey S:L:O:F    an alternate key: two-character specifier, length,\n"
+     "                      offset and alternate-key file number; without\n"
+     "                      --altkey each --altfile gets one key\n"
+     "  --raw-altlist HEX   the bytes of label items 100 to 104 exactly as given\n"
+     "                      (words little-endian), for damaged labels; not with\n"
+     "                      --altfile or --altkey\n"
      "  --owner G.U         owner (default: NSK_USER, else SUPER.SUPER)\n"
-     "  --secure RWEP       read, write, execute, purge: each A, G, O or - (default AAAA)\n"},
+     "  --secure RWEP       read, write, execute, purge: each A, G, O or -\n"
+     "                      (default AAAA)\n"},
     {"info", &InfoCommand,
      "usage: nskfile info TEMPLATE [--detail] [--json]\n"
      "Lists the files matching TEMPLATE (wild cards * and ?), one a line.\n"
-     "  --detail            add type, code, owner, security, keys and alternate-key files\n"
-     "  --json              one JSON object a line: name, type, code, altkeys, altfiles\n"},
+     "  --detail            add type, code, owner, security, keys and alternate-key\n"
+     "                      files\n"
+     "  --json              one JSON object a line: name, type, code, altkeys,\n"
+     "                      altfiles\n"},
     {"dup", &DupCommand,
      "usage: nskfile dup FROM TO\n"
      "Copies the files matching FROM with their labels unchanged. A part of TO that is\n"
@@ -67,16 +73,18 @@ const char kToolUsage[] =
     "\n"
     "  init [--node \\NAME] [--os H06.29] [--defaults $VOL.SUB]\n"
     "  volume add $VOL ... | volume list\n"
-    "  create NAME [--type N] [--code N] [--altfile NAME]... [--altkey SPEC:LEN:OFFSET:FILENO]...\n"
-    "              [--raw-altlist HEX] [--owner GROUP.USER] [--secure RWEP]\n"
+    "  create NAME [--type N] [--code N] [--altfile NAME]...\n"
+    "              [--altkey SPEC:LEN:OFFSET:FILENO]... [--raw-altlist HEX]\n"
+    "              [--owner GROUP.USER] [--secure RWEP]\n"
     "  info TEMPLATE [--detail] [--json]\n"
     "  dup FROM TO\n"
     "  purge TEMPLATE\n"
     "  print NAME\n"
     "\n"
-    "nskfile COMMAND --help tells more. The node directory is $NSK_ROOT, else\n"
-    "$XDG_DATA_HOME/nsk, else ~/.local/share/nsk. Names are not case-sensitive;\n"
-    "partial names are completed from the node's defaults or NSK_DEFAULTS.\n";
+    "nskfile COMMAND --help (or nskfile help COMMAND) tells more. The node directory\n"
+    "is $NSK_ROOT, else $XDG_DATA_HOME/nsk, else ~/.local/share/nsk. Names are not\n"
+    "case-sensitive; partial names are completed from the node's defaults or\n"
+    "NSK_DEFAULTS. man nskfile and man keymend have the details.\n";
 
 bool AsksForHelp(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
@@ -94,6 +102,8 @@ int RunNskfile(const std::vector<std::string>& args, std::ostream& out, std::ost
     return 1;
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    // "nskfile help COMMAND" is "nskfile COMMAND --help".
+    if (args[0] == "help" && args.size() > 1) return RunNskfile({args[1], "--help"}, out, err);
     out << kToolUsage;
     return 0;
   }
@@ -113,7 +123,9 @@ int RunNskfile(const std::vector<std::string>& args, std::ostream& out, std::ost
     err << "\n";
     return 1;
   }
-  err << "nskfile: unknown command \"" << args[0] << "\" (try nskfile --help)\n";
+  // Options come after the command; one in front of it is not one we know.
+  const char* what = args[0].size() > 1 && args[0][0] == '-' ? "option" : "command";
+  err << "nskfile: unknown " << what << " \"" << args[0] << "\" (try nskfile --help)\n";
   return 1;
 }
 

@@ -12,7 +12,7 @@
 //   nskfile dup FROM TO
 //   nskfile purge TEMPLATE
 //   nskfile print NAME
-//   nskfile --help, nskfile COMMAND --help
+//   nskfile --help, nskfile COMMAND --help, nskfile help [COMMAND]
 //
 // The node is the one the environment names (NSK_ROOT, XDG_DATA_HOME,
 // HOME). Partial file names and templates are completed from the node's
