@@ -89,6 +89,9 @@ int16_t ADJUSTALTERNATEKEYFILES(const char* filename, int16_t filenamelen, const
     std::memcpy(names[i].name, listbytes + offset, static_cast<size_t>(len));
     offset += len;
   }
+  // Bytes after the last name belong to no item we know; the rebuilt list
+  // would leave them out.
+  if (offset != listlen) return damaged();
 
   if (location != nullptr && locationlen > 0) {
     piecelen = locationlen > kNameBytes ? kNameBytes : locationlen;

@@ -26,7 +26,8 @@
 //
 // A label whose counts or lengths do not fit (more than 256 names, a name
 // longer than 36 bytes, a negative count, counts or lengths beyond the list
-// read) is refused: nothing is written, status 0, result kErrorDamagedLabel.
+// read, bytes left over after the last name) is refused: nothing is
+// written, status 0, result kErrorDamagedLabel.
 //
 // `changes`, when passed, receives the names that differ in the rebuilt list
 // (old and new), whether or not the label is then written.

@@ -252,6 +252,12 @@ TEST_F(AdjustTest, DamagedListsAreRefused) {
       {"empty list", {}},
       {"one byte", {1}},
   };
+  // Bytes after the last name: writing the list back would drop them.
+  for (const std::string tail : {"J", "JUNK"}) {
+    std::vector<uint8_t> longer = good;
+    longer.insert(longer.end(), tail.begin(), tail.end());
+    damages.push_back({"bytes after the names", longer});
+  }
   // Every truncation of a good list that cuts into its names.
   for (size_t cut = good.size() - 1; cut > 2; --cut) {
     damages.push_back({"truncated", std::vector<uint8_t>(good.begin(), good.begin() + cut)});
