@@ -17,7 +17,8 @@
 //   3. for a head file whose names change, one update, which is one durable
 //      transaction (synchronous=FULL, as the catalog runs it).
 // Its statements are prepared once and reused; names stay in fixed
-// buffers; output is buffered. Access checks are left out: it runs as the
+// buffers; output is buffered. The connection is set up as the catalog's:
+// WAL, synchronous=FULL, the same page cache. Access checks are left out: it runs as the
 // super user, whom every file lets write.
 //
 // Exit status 0, 1 when a line said " in error: ", 2 when the node cannot
@@ -106,8 +107,8 @@ int main(int argc, char** argv) {
     return Fail(db, "open");
   }
   sqlite3_busy_timeout(db, 5000);
-  for (const char* pragma :
-       {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL"}) {
+  for (const char* pragma : {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
+                             "PRAGMA synchronous = FULL", "PRAGMA cache_size = -1024"}) {
     if (sqlite3_exec(db, pragma, nullptr, nullptr, nullptr) != SQLITE_OK) return Fail(db, pragma);
   }
   Statements st;
