@@ -7,7 +7,8 @@
 # files on $OLD.SALES is made once, and adjusted once without interruption
 # to get the reference state. Then, for each trial (default 50):
 #   1. a fresh copy of the node is adjusted by keymend, which is killed with
-#      SIGKILL after a random delay within the length of a whole run;
+#      SIGKILL at a random moment: after a random number of report lines,
+#      or (every tenth trial) within its first 50 ms;
 #   2. the catalog must pass PRAGMA integrity_check, keep exactly its files,
 #      and hold every row either exactly as before or exactly as in the
 #      reference (a label never half adjusted); every file the killed run
@@ -101,13 +102,24 @@ failures=0 landed=0 lost_total=0 mixed_total=0 min_adjusted=$files max_adjusted=
 for ((trial = 1; trial <= trials; trial++)); do
   node=$work/trial
   rm -rf "$node" && cp -r "$work/pristine" "$node"
-  delay_ms=$((RANDOM * 32768 + RANDOM))
-  delay_ms=$((delay_ms % (duration_ms + duration_ms / 10 + 1)))
+  # The moment: mostly after a random number of report lines (plus the
+  # jitter of polling), so that kills spread over the whole run however
+  # fast the disk is today; every tenth trial within the first 50 ms,
+  # while the node is being opened and the search started.
+  target=$(((RANDOM * 32768 + RANDOM) % files))
+  start=$(date +%s%N)
   # A plain command, so that $! is keymend itself and not a subshell.
   NSK_ROOT=$node "$keymend" '$NEW.SALES.*,$NEW.SALES' >"$work/first.out" 2>"$work/first.err" &
   pid=$!
-  sleep "$(printf '%d.%03d' $((delay_ms / 1000)) $((delay_ms % 1000)))"
+  if ((trial % 10 == 1)); then
+    sleep "0.0$((RANDOM % 5))$((RANDOM % 10))"
+  else
+    while kill -0 "$pid" 2>/dev/null && (($(wc -l <"$work/first.out") < target + 2)); do
+      sleep 0.00$((RANDOM % 5 + 1))
+    done
+  fi
   kill -KILL "$pid" 2>/dev/null || true
+  delay_ms=$((($(date +%s%N) - start) / 1000000))
   status=0
   wait "$pid" 2>/dev/null || status=$?
   if ((status == 137)); then
