@@ -174,6 +174,9 @@ int16_t SplitName(const char* text, int16_t length, NameMode mode, NameParts* pa
   return kOk;
 }
 
+NameRules::NameRules(NameDefaults defaults)
+    : defaults_(std::move(defaults)), process_(ProcessDefaults(defaults_)) {}
+
 int16_t NameRules::OldFileNameToFileName(const int16_t* oldfilename, char* filename, int16_t maxlen,
                                          int16_t* filename_length) const {
   if (oldfilename == nullptr || filename == nullptr) return kMissingParameter;
@@ -282,7 +285,7 @@ int16_t NameRules::Edit(char* filename, int16_t maxlen, int16_t* filename_length
 
   // Inside the range, what the piece leaves out comes from the process's
   // defaults as for any partial name; a node or a file id is never made up.
-  const NameParts defaults = ProcessDefaults(defaults_);
+  const NameParts& defaults = process_;
   NameParts result = name;
   for (int l = first; l <= last; ++l) {
     std::string value = Slot(replacement, l);
@@ -320,22 +323,29 @@ int16_t NameRules::Resolve(const char* partialname, int16_t length, char* fullna
       return kIllegalName;
     }
   }
-  const NameParts process = ProcessDefaults(defaults_);
+  const NameParts& process = process_;
 
   NameParts result = name;
-  if (result.node.empty()) result.node = given.node;
+  bool completed = false;  // a part came from the defaults
+  if (result.node.empty() && !given.node.empty()) {
+    result.node = given.node;
+    completed = true;
+  }
   if (name.volume.empty() && name.node.empty()) {
     result.volume = given.volume.empty() ? process.volume : given.volume;
     if (name.subvolume.empty()) {
       result.subvolume = given.subvolume.empty() ? process.subvolume : given.subvolume;
     }
+    completed = true;
   }
   // Process defaults that are themselves unusable must not leak out as a
-  // name no other procedure would accept.
+  // name no other procedure would accept. A name that took nothing from
+  // them was legal when it was split.
   const std::string joined = result.Join();
   NameParts check;
-  if (joined.size() > 128 || SplitName(joined.data(), static_cast<int16_t>(joined.size()),
-                                       NameMode::kWild, &check) != kOk) {
+  if (completed &&
+      (joined.size() > 128 || SplitName(joined.data(), static_cast<int16_t>(joined.size()),
+                                        NameMode::kWild, &check) != kOk)) {
     return kIllegalName;
   }
   return Deliver(joined, fullname, maxlen, fullname_length);

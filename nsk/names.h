@@ -76,7 +76,7 @@ bool IsWildCard(char c);
 
 class NameRules {
  public:
-  explicit NameRules(NameDefaults defaults) : defaults_(std::move(defaults)) {}
+  explicit NameRules(NameDefaults defaults);
   const NameDefaults& defaults() const { return defaults_; }
 
   // The procedures of the same names in sys/guardian.h, with the same
@@ -130,6 +130,7 @@ class NameRules {
 
  private:
   NameDefaults defaults_;
+  NameParts process_;  // defaults_ as parts, upper case, for completing names
 };
 
 }  // namespace nsk
