@@ -139,6 +139,55 @@ TEST_F(FaultE2eTest, EveryStoreOperationOfARunCanFail) {
   std::cout << "faults injected: " << injected << "\n";
 }
 
+// With an OUT file of the node, every line is a store write too. A lock
+// that holds one up is waited out (FILEERROR says retry), and the line is
+// written once; a full disk ends the run with ABEND. Labels written before
+// stay written either way.
+TEST_F(FaultE2eTest, OutFileWritesRetryALockAndAbendOnAFullDisk) {
+  Nsk({"create", "$DATA.LOGS.OUT", "--type", "2"});
+  SaveCatalog("before.db");
+  int retried = 0, abended = 0;
+  for (int n = 1; n <= 12; ++n) {
+    for (const Kind& kind : {kKinds[2], kKinds[1]}) {
+      const std::string fault =
+          "kind=" + std::string(kind.name) + ",on=commit,op=" + std::to_string(n);
+      SCOPED_TRACE(fault);
+      RestoreCatalog("before.db");
+      const CommandResult r = Keymend({"/OUT $DATA.LOGS.OUT/", kRun}, {{"NSK_FAULT", fault}});
+      const std::vector<std::string> records = testing::Lines(Nsk({"print", "$DATA.LOGS.OUT"}).out);
+      std::set<std::string> unique(records.begin(), records.end());
+      EXPECT_EQ(unique.size(), records.size()) << "a line written twice";
+      int modified = 0, in_error = 0;
+      for (const std::string& line : records) {
+        modified += ReportedOutcome(line) == "modified";
+        in_error += ReportedOutcome(line) == " in error: " + std::to_string(kind.error);
+      }
+      std::map<std::string, std::string> labels = Labels();
+      int adjusted = 0;
+      for (const std::string& head : kHeads) {
+        EXPECT_TRUE(labels[head] == before_[head] || labels[head] == adjusted_[head]) << head;
+        adjusted += labels[head] == adjusted_[head];
+      }
+      if (r.exit_status == 5) {
+        // The line that could not be written is lost, not its label.
+        EXPECT_EQ(kind.error, 45);
+        EXPECT_EQ(r.err, "KEYMEND: process abended\n");
+        EXPECT_GE(adjusted, modified);
+        EXPECT_LE(adjusted, modified + 1);
+        ++abended;
+      } else {
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(records.size(), 2 + kHeads.size());
+        EXPECT_EQ(adjusted, modified);
+        EXPECT_EQ(r.exit_status, in_error == 0 ? 0 : 1);
+        if (in_error == 0 && r.exit_status == 0 && kind.error == 40) ++retried;
+      }
+    }
+  }
+  EXPECT_GT(retried, 0) << "no record write was retried";
+  EXPECT_GT(abended, 0) << "no record write met the full disk";
+}
+
 TEST_F(FaultE2eTest, MalformedFaultTextNeverStarts) {
   for (const char* text : {"kind=io", "op=3", "kind=disk,op=1", "kind=io,op=0", "kind=io,op=x",
                            "kind=io,op=1,on=sync", "kind=io;op=1"}) {
