@@ -11,4 +11,8 @@ for preset in release asan; do
   echo "== $preset: test" >&2
   ctest --preset "$preset"
 done
+echo "== crash test: 5 trials" >&2
+scripts/crash_test.sh --trials 5 --build build/release
+echo "== fuzzing: 10 s a target" >&2
+scripts/fuzz.sh --seconds 10
 echo "== all tests passed" >&2
