@@ -9,7 +9,7 @@
 # --merge      afterwards add to tests/fuzz/corpus/<target>/ the inputs that
 #              reached new code (to be committed)
 # TARGET       parser_fuzz template_fuzz string_match_fuzz startup_fuzz
-#              adjust_fuzz (default: all)
+#              adjust_fuzz command_line_fuzz (default: all)
 #
 # Each target starts from tests/fuzz/corpus/<target>/ and keeps what it
 # finds in build/fuzz/corpus/<target>/. A failing input is written to
@@ -29,7 +29,8 @@ while (($#)); do
     *) targets+=("$1"); shift ;;
   esac
 done
-((${#targets[@]})) || targets=(parser_fuzz template_fuzz string_match_fuzz startup_fuzz adjust_fuzz)
+((${#targets[@]})) || targets=(parser_fuzz template_fuzz string_match_fuzz startup_fuzz adjust_fuzz
+                               command_line_fuzz)
 
 build=build/fuzz
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
