@@ -16,17 +16,22 @@
 //   2. one read of the label (file type and items 100 to 104);
 //   3. for a head file whose names change, one update, which is one durable
 //      transaction (synchronous=FULL, as the catalog runs it).
-// Its statements are prepared once and reused; names stay in fixed
-// buffers; output is buffered. The connection is set up as the catalog's:
-// WAL, synchronous=FULL, the same page cache. Access checks are left out: it runs as the
-// super user, whom every file lets write.
+// Its statements are prepared once and reused, and names stay in fixed
+// buffers. The connection is set up as the catalog's: WAL,
+// synchronous=FULL, the same page cache. Each report line leaves in one
+// write(2) as soon as it is made, as KEYMEND's WRITE of a line does, so a
+// run that is stopped loses no line. Access checks are left out: it runs as
+// the super user, whom every file lets write.
 //
 // Exit status 0, 1 when a line said " in error: ", 2 when the node cannot
 // be read.
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -78,7 +83,16 @@ class Report {
   void Clear() { length_ = 0; }
   void Write() {
     line_[length_] = '\n';
-    std::fwrite(line_, 1, static_cast<size_t>(length_) + 1, stdout);
+    const size_t size = static_cast<size_t>(length_) + 1;
+    for (size_t done = 0; done < size;) {
+      const ssize_t n = ::write(1, line_ + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        std::perror("baseline: write");
+        std::exit(2);
+      }
+      done += static_cast<size_t>(n);
+    }
   }
 
  private:
@@ -98,8 +112,6 @@ int main(int argc, char** argv) {
   const std::string above = prefix + '\x7f';
   const std::string_view location = argv[3];
   const bool listonly = argc == 5;
-  static char out_buffer[1 << 16];
-  std::setvbuf(stdout, out_buffer, _IOFBF, sizeof out_buffer);
 
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
@@ -271,7 +283,6 @@ int main(int argc, char** argv) {
     report.Write();
   }
 
-  std::fflush(stdout);
   sqlite3_finalize(st.next);
   sqlite3_finalize(st.label);
   sqlite3_finalize(st.update);

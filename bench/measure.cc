@@ -1,6 +1,8 @@
-// Runs a command and writes what it cost: wall time, peak resident set and
-// exit status, as one line "SECONDS MAXRSS_KIB STATUS" appended to
-// RESULT_FILE. The command keeps measure's standard input, output and
+// Runs a command and writes what it cost: wall time, peak resident set, exit
+// status and processor time (user and system), as one line
+// "SECONDS MAXRSS_KIB STATUS CPU_SECONDS" appended to RESULT_FILE. On a
+// shared machine the wall time also holds the time spent waiting for a
+// processor; the processor time does not. The command keeps measure's standard input, output and
 // error, so the caller redirects them as for the command itself.
 //
 //   measure RESULT_FILE COMMAND [ARGUMENTS...]
@@ -50,7 +52,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "measure: %s: %s\n", argv[1], std::strerror(errno));
     return 2;
   }
-  std::fprintf(out, "%.6f %ld %d\n", seconds, usage.ru_maxrss, status);
+  const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  std::fprintf(out, "%.6f %ld %d %.6f\n", seconds, usage.ru_maxrss, status, cpu);
   std::fclose(out);
   return 0;
 }

@@ -11,8 +11,8 @@
 #   listonly  '$V*.*.*,$NEW.KEYS,LISTONLY' on the restored node
 #   change    '$V*.*.*,$NEW.KEYS': every head file is written back
 #   ok        the same again: every line says OK, nothing is written
-# Wall time and peak RSS come from bench/measure.cc; the median of the
-# repetitions is reported. The two programs' report lines must agree byte
+# Wall time, peak RSS and processor time come from bench/measure.cc; the
+# median of the repetitions is reported. The two programs' report lines must agree byte
 # for byte (KEYMEND's banner aside), and so must the labels they leave, or
 # the run fails. Then the matching benchmark runs, and the report, a table
 # and a plot (docs/performance.svg), replaces the measured part of --out;
@@ -66,12 +66,13 @@ run() {
     "$build/bench/measure" "$meter" "$build/bench/baseline" "$node" '$V' "$location" \
       "${listonly[@]}" >"$work/$program.$case.out"
   fi
-  read -r seconds rss status <"$meter"
+  read -r seconds rss status cpu <"$meter"
   if ((status != 0)); then
     echo "perf: $program $case at N=$n ended with status $status" >&2
     exit 1
   fi
-  printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$n" "$case" "$program" "$rep" "$seconds" "$rss" >>"$results"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$n" "$case" "$program" "$rep" "$seconds" "$rss" "$cpu" \
+    >>"$results"
 }
 
 labels() { sqlite3 "$1/catalog.db" 'SELECT hex(altlist) FROM files ORDER BY id' | md5sum; }
@@ -112,14 +113,14 @@ import json, statistics, sys, os, datetime
 results, match_json, out, command = sys.argv[1:5]
 rows = {}
 for line in open(results):
-    n, case, program, rep, seconds, rss = line.split()
-    rows.setdefault((int(n), case, program), []).append((float(seconds), int(rss)))
+    n, case, program, rep, seconds, rss, cpu = line.split()
+    rows.setdefault((int(n), case, program), []).append((float(seconds), int(rss), float(cpu)))
 sizes = sorted({k[0] for k in rows})
 cases = ["listonly", "change", "ok"]
 case_text = {"listonly": "LISTONLY", "change": "every head file changes", "ok": "nothing to change"}
 
 def med(n, case, program, what):
-    values = [v[0 if what == "t" else 1] for v in rows[(n, case, program)]]
+    values = [v["tmc".index(what)] for v in rows[(n, case, program)]]
     return statistics.median(values)
 
 lines = []
@@ -128,14 +129,16 @@ lines.append("Measured %s on this machine (%d cores, %s) with `%s`; medians of %
                 len(rows[(sizes[0], "ok", "keymend")])))
 lines.append("")
 lines.append("| N | case | KEYMEND s | baseline s | ratio | KEYMEND µs/file | baseline µs/file "
-             "| KEYMEND peak RSS MiB | baseline peak RSS MiB |")
-lines.append("|---:|---|---:|---:|---:|---:|---:|---:|---:|")
+             "| KEYMEND peak RSS MiB | baseline peak RSS MiB | KEYMEND cpu s | baseline cpu s |")
+lines.append("|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
 for n in sizes:
     for case in cases:
         k, b = med(n, case, "keymend", "t"), med(n, case, "baseline", "t")
         kr, br = med(n, case, "keymend", "m") / 1024, med(n, case, "baseline", "m") / 1024
-        lines.append("| %s | %s | %.3f | %.3f | %.2f | %.2f | %.2f | %.1f | %.1f |"
-                     % (f"{n:,}", case_text[case], k, b, k / b, 1e6 * k / n, 1e6 * b / n, kr, br))
+        kc, bc = med(n, case, "keymend", "c"), med(n, case, "baseline", "c")
+        lines.append("| %s | %s | %.3f | %.3f | %.2f | %.2f | %.2f | %.1f | %.1f | %.3f | %.3f |"
+                     % (f"{n:,}", case_text[case], k, b, k / b, 1e6 * k / n, 1e6 * b / n, kr, br,
+                        kc, bc))
 lines.append("")
 
 goals = []
@@ -150,9 +153,10 @@ if 100000 in sizes and 1000000 in sizes:
     for program in ("keymend", "baseline"):
         for case in cases:
             r = med(1000000, case, program, "t") / med(100000, case, program, "t")
+            c = med(1000000, case, program, "c") / med(100000, case, program, "c")
             goal("t(1M) / t(100k), %s, %s" % ("KEYMEND" if program == "keymend" else "baseline",
                                               case_text[case]),
-                 "%.2f" % r, "≤ 11" if program == "keymend" else "(for comparison)",
+                 "%.2f (cpu %.2f)" % (r, c), "≤ 11" if program == "keymend" else "(for comparison)",
                  r <= 11 or program != "keymend")
 if 10000 in sizes and 1000000 in sizes:
     for case in cases:
