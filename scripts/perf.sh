@@ -236,18 +236,19 @@ def panel(x0, title, what, log_y):
     return s
 
 svg = ['<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" font-family="sans-serif">'
-       % (W, H + 40), '<rect width="100%" height="100%" fill="white"/>']
+       % (W, H + 50), '<rect width="100%" height="100%" fill="white"/>']
 svg += panel(0, "wall time, s (log scale)", "t", True)
 svg += panel(W // 2, "peak RSS, MiB", "m", False)
-x = M
-for c in cases:
-    for p in ("keymend", "baseline"):
+# The legend: one row per program, one column per case.
+for row, p in enumerate(("keymend", "baseline")):
+    y = H + 10 + 20 * row
+    for col, c in enumerate(cases):
+        x = M + 270 * col
         dash = "" if p == "keymend" else ' stroke-dasharray="6,4"'
         svg.append('<line x1="%d" x2="%d" y1="%d" y2="%d" stroke="%s" stroke-width="2"%s/>'
-                   % (x, x + 24, H + 20, H + 20, colors[c], dash))
+                   % (x, x + 24, y, y, colors[c], dash))
         svg.append('<text x="%d" y="%d" font-size="11">%s, %s</text>'
-                   % (x + 28, H + 24, "KEYMEND" if p == "keymend" else "baseline", case_text[c]))
-        x += 140
+                   % (x + 30, y + 4, "KEYMEND" if p == "keymend" else "baseline", case_text[c]))
 svg.append("</svg>")
 open(os.path.join(os.path.dirname(out) or ".", "performance.svg"), "w").write("\n".join(svg) + "\n")
 
