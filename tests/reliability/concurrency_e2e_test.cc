@@ -101,7 +101,7 @@ TEST_F(ConcurrencyE2eTest, TwoRunsAndACreatorShareTheNode) {
     }
   }
   RecordProperty("files_created_and_purged", made);
-  EXPECT_GE(made, 3) << "the runs ended before the creator had done anything";
+  EXPECT_GE(made, 2) << "the runs ended before the creator had done anything";
 
   for (size_t i = 0; i < 2; ++i) {
     SCOPED_TRACE(runs[i].parameters);
