@@ -55,7 +55,8 @@ int FaultPlan::Before(StoreOp op) {
     commit_kind_ = FaultKind::kNone;
     return code;
   }
-  if (countdown_ > 0 && (counts_all_ || op == counted_) && --countdown_ == 0) {
+  const bool counts = counts_all_ ? op != StoreOp::kDiskWrite : op == counted_;
+  if (countdown_ > 0 && counts && --countdown_ == 0) {
     const int code = CodeOf(nth_kind_);
     nth_kind_ = FaultKind::kNone;
     return code;
@@ -71,11 +72,12 @@ FaultPlan* InstallFaultPlan(FaultPlan* plan) {
 
 int FaultBefore(StoreOp op) { return installed != nullptr ? installed->Before(op) : SQLITE_OK; }
 
-std::string ArmFromText(const std::string& text, FaultPlan* plan) {
+std::string ArmFromText(const std::string& text, FaultPlan* plan, bool* disk) {
   std::optional<FaultKind> kind;
   std::optional<StoreOp> only;
   long n = 0;
-  const std::string bad = "NSK_FAULT must be kind=io|full|busy,op=N[,on=any|read|write|commit]";
+  const std::string bad =
+      "NSK_FAULT must be kind=io|full|busy,op=N[,on=any|read|write|commit|disk]";
   size_t at = 0;
   while (at <= text.size()) {
     size_t comma = text.find(',', at);
@@ -111,6 +113,8 @@ std::string ArmFromText(const std::string& text, FaultPlan* plan) {
         only = StoreOp::kWrite;
       } else if (value == "commit") {
         only = StoreOp::kCommit;
+      } else if (value == "disk") {
+        only = StoreOp::kDiskWrite;
       } else {
         return bad + ": unknown operation \"" + value + "\"";
       }
@@ -119,6 +123,10 @@ std::string ArmFromText(const std::string& text, FaultPlan* plan) {
     }
   }
   if (!kind || n == 0) return bad + ", not \"" + text + "\"";
+  // A file write cannot meet another process's lock.
+  if (only == StoreOp::kDiskWrite && *kind == FaultKind::kBusy)
+    return bad + ": busy is no disk fault";
+  if (disk != nullptr) *disk = only == StoreOp::kDiskWrite;
   if (only) {
     plan->FailNthOf(*only, static_cast<int>(n), *kind);
   } else {

@@ -16,11 +16,14 @@ namespace nsk {
 
 enum class FaultKind { kNone, kIoError, kDiskFull, kBusy };
 
-enum class StoreOp { kRead, kWrite, kCommit };
+// kDiskWrite: a write, truncation or sync of a database or WAL file, as the
+// fault VFS (fault_vfs.h) reports it; counted only by FailNthOf.
+enum class StoreOp { kRead, kWrite, kCommit, kDiskWrite };
 
 class FaultPlan {
  public:
-  // The `n`th operation from now (1: the next one) fails with `kind`.
+  // The `n`th operation from now (1: the next one) fails with `kind`. Disk
+  // writes are not counted.
   void FailNth(int n, FaultKind kind);
 
   // As FailNth, counting only operations of kind `op`.
@@ -61,16 +64,19 @@ int FaultBefore(StoreOp op);
 // Arms `plan` from the text of NSK_FAULT, which lets a test fail one store
 // operation of a real process:
 //
-//   kind=io|full|busy,op=N[,on=any|read|write|commit]
+//   kind=io|full|busy,op=N[,on=any|read|write|commit|disk]
 //
 // The Nth store operation (1: the first) after the node has been opened
 // fails with an I/O error (190), a full disk (45) or a store that stays
 // locked (40). With `on`, only operations of that kind are counted: each
 // statement step that reads is a read, BEGIN and each step that changes
-// rows a write, each COMMIT a commit. Items may come in any order; case is
-// ignored. Returns "" and arms the plan, or a message saying what is
-// wrong and leaves the plan untouched.
-std::string ArmFromText(const std::string& text, FaultPlan* plan);
+// rows a write, each COMMIT a commit; `disk` counts the writes and syncs of
+// the fault VFS (fault_vfs.h), which the caller must install before the
+// node is opened, and takes io or full only. Items may come in any order;
+// case is ignored. Returns "" and arms the plan, or a message saying what
+// is wrong and leaves the plan untouched; *disk (when passed) tells whether
+// the plan counts disk writes.
+std::string ArmFromText(const std::string& text, FaultPlan* plan, bool* disk = nullptr);
 
 }  // namespace nsk
 

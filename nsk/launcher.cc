@@ -9,6 +9,7 @@
 #include "nsk/catalog.h"
 #include "nsk/command_line.h"
 #include "nsk/fault.h"
+#include "nsk/fault_vfs.h"
 #include "nsk/labels.h"
 #include "nsk/platform.h"
 #include "nsk/startup_message.h"
@@ -29,6 +30,17 @@ int RunProgram(int argc, char** argv, void (*main_procedure)()) {
     return NeverStarted(bad);
   }
 
+  // A test's fault for one store operation of this process (fault.h); a
+  // disk fault needs its VFS in place before the catalog opens.
+  FaultPlan faults;
+  if (const char* text = std::getenv("NSK_FAULT"); text != nullptr && *text != 0) {
+    bool disk = false;
+    if (std::string bad = ArmFromText(text, &faults, &disk); !bad.empty()) {
+      return NeverStarted(bad);
+    }
+    if (disk && !InstallFaultVfs()) return NeverStarted("NSK_FAULT: the fault VFS cannot be used");
+  }
+
   std::unique_ptr<Catalog> catalog;
   if (Error e = Catalog::Open(NodeDirectory(), CatalogOptions(), &catalog); !e.ok()) {
     return NeverStarted(e.message.empty() ? "cannot open the node: error " + std::to_string(e.code)
@@ -42,11 +54,6 @@ int RunProgram(int argc, char** argv, void (*main_procedure)()) {
     return NeverStarted(bad);
   }
   if (Error e = ProcessUser(&process.user); !e.ok()) return NeverStarted(e.message);
-  // A test's fault for one store operation of this process (fault.h).
-  FaultPlan faults;
-  if (const char* text = std::getenv("NSK_FAULT"); text != nullptr && *text != 0) {
-    if (std::string bad = ArmFromText(text, &faults); !bad.empty()) return NeverStarted(bad);
-  }
   const std::string_view out = line.out_file.empty() ? kHomeTerminal : line.out_file;
   process.startup = BuildStartupMessage(process.defaults, kHomeTerminal, out, line.parameters);
 

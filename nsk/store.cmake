@@ -4,6 +4,7 @@ find_package(SQLite3 REQUIRED)
 add_library(nsk_store
   catalog.cc
   fault.cc
+  fault_vfs.cc
   host_errors.cc
   labels.cc
   pattern.cc

@@ -139,6 +139,50 @@ TEST_F(FaultE2eTest, EveryStoreOperationOfARunCanFail) {
   std::cout << "faults injected: " << injected << "\n";
 }
 
+// The same at the level of the disk: each write and sync of the database
+// and its WAL fails in turn, inside SQLite, where a commit may fail after
+// some of its pages are written. The catalog stays whole, and the outcome
+// is one of the two above.
+TEST_F(FaultE2eTest, EveryDiskWriteOfARunCanFail) {
+  int injected = 0;
+  for (int n = 1; n <= 500; ++n) {
+    const Kind& kind = kKinds[n % 2];
+    const std::string fault = "kind=" + std::string(kind.name) + ",on=disk,op=" + std::to_string(n);
+    SCOPED_TRACE(fault);
+    const CommandResult r = RunWithFault(fault);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Sql("PRAGMA integrity_check;"), "ok\n");
+    std::map<std::string, std::string> labels = Labels();
+    if (r.exit_status == 0) {
+      EXPECT_GT(n, 3) << "too few disk writes seen";
+      EXPECT_EQ(labels, adjusted_);
+      break;
+    }
+    ++injected;
+    std::set<std::string> in_error, modified;
+    for (const std::string& line : Report(r)) {
+      if (ReportedOutcome(line) == "modified") {
+        modified.insert(ReportedName(line));
+      } else if (ReportedOutcome(line) == " in error: " + std::to_string(kind.error)) {
+        in_error.insert(ReportedName(line));
+      } else {
+        EXPECT_EQ(line.rfind("File name search failed with error ", 0), 0u) << line;
+      }
+    }
+    EXPECT_TRUE(r.exit_status == 1 || r.exit_status == 2) << r.exit_status;
+    if (r.exit_status == 1) {
+      EXPECT_EQ(in_error.size(), 1u);
+    }
+    for (const std::string& head : kHeads) {
+      EXPECT_EQ(labels[head], modified.count(head) ? adjusted_[head] : before_[head]) << head;
+    }
+    ASSERT_FALSE(HasFailure());
+  }
+  EXPECT_GT(injected, 3);
+  RecordProperty("disk_faults_injected", injected);
+  std::cout << "disk faults injected: " << injected << "\n";
+}
+
 // With an OUT file of the node, every line is a store write too. A lock
 // that holds one up is waited out (FILEERROR says retry), and the line is
 // written once; a full disk ends the run with ABEND. Labels written before
@@ -190,7 +234,7 @@ TEST_F(FaultE2eTest, OutFileWritesRetryALockAndAbendOnAFullDisk) {
 
 TEST_F(FaultE2eTest, MalformedFaultTextNeverStarts) {
   for (const char* text : {"kind=io", "op=3", "kind=disk,op=1", "kind=io,op=0", "kind=io,op=x",
-                           "kind=io,op=1,on=sync", "kind=io;op=1"}) {
+                           "kind=io,op=1,on=sync", "kind=io;op=1", "kind=busy,op=1,on=disk"}) {
     SCOPED_TRACE(text);
     const CommandResult r = Keymend({kRun}, {{"NSK_FAULT", text}});
     EXPECT_EQ(r.exit_status, 4);
