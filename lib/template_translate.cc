@@ -67,7 +67,7 @@ int16_t Translate(const char* text, int16_t length, Group group, Plain plain) {
 int16_t TranslateToInternal(const char* text, int16_t length, char* out, int16_t capacity,
                             int16_t* outlen) {
   Output pattern(out, capacity);
-  auto put = [&pattern](bool ok) -> int16_t { return ok ? 0 : kPatternTooLong; };
+  auto put = [](bool ok) -> int16_t { return ok ? 0 : kPatternTooLong; };
 
   auto group = [&](int16_t* k) -> int16_t {
     const char c = text[*k];
@@ -115,7 +115,7 @@ int16_t TranslateToInternal(const char* text, int16_t length, char* out, int16_t
 int16_t TranslateToSystem(const char* text, int16_t length, char* out, int16_t capacity,
                           int16_t* outlen) {
   Output pattern(out, capacity);
-  auto put = [&pattern](bool ok) -> int16_t { return ok ? 0 : kPatternTooLong; };
+  auto put = [](bool ok) -> int16_t { return ok ? 0 : kPatternTooLong; };
 
   auto group = [&](int16_t* k) -> int16_t {
     switch (text[*k]) {

@@ -141,7 +141,7 @@ TEST_F(LauncherTest, NeverStarted) {
       {{"/NAME", "$X/"}, {}, "run option"},
       {{"RETURN"}, {{"NSK_DEFAULTS", "$DATA"}}, "NSK_DEFAULTS"},
       {{"RETURN"}, {{"NSK_USER", "nobody"}}, "NSK_USER"},
-      {{std::string(600, 'A')}, {}, "parameter string"},
+      {{std::string(32701, 'A')}, {}, "parameter string"},
   };
   for (const Case& c : errors) {
     std::map<std::string, std::string> env = c.env;
