@@ -19,11 +19,11 @@ namespace keymend {
 namespace {
 
 using ::keymend::testing::CommandResult;
+using ::keymend::testing::kKeymend;
+using ::keymend::testing::kNskfile;
 using ::keymend::testing::RunCommand;
 using ::keymend::testing::ScopedTempDir;
 
-const std::string kKeymend = std::string(KEYMEND_BINARY_DIR) + "/driver/keymend";
-const std::string kNskfile = std::string(KEYMEND_BINARY_DIR) + "/tools/nskfile";
 constexpr int kHeadFiles = 400;
 
 class BreakE2eTest : public ::testing::Test {

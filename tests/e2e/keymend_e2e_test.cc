@@ -12,11 +12,11 @@ namespace keymend {
 namespace {
 
 using ::keymend::testing::CommandResult;
+using ::keymend::testing::kKeymend;
+using ::keymend::testing::kNskfile;
 using ::keymend::testing::RunCommand;
 using ::keymend::testing::ScopedTempDir;
 
-const std::string kKeymend = std::string(KEYMEND_BINARY_DIR) + "/driver/keymend";
-const std::string kNskfile = std::string(KEYMEND_BINARY_DIR) + "/tools/nskfile";
 const char kFiller[] = ". . . . . . . . . . . . . . . . . . .  ";
 
 std::string ReportLine(const std::string& name, const std::string& outcome) {

@@ -16,8 +16,6 @@
 
 namespace keymend::testing {
 
-inline const std::string kKeymend = std::string(KEYMEND_BINARY_DIR) + "/driver/keymend";
-inline const std::string kNskfile = std::string(KEYMEND_BINARY_DIR) + "/tools/nskfile";
 inline const std::string kSqlite = "/usr/bin/sqlite3";
 inline const char kFiller[] = ". . . . . . . . . . . . . . . . . . .  ";
 

@@ -22,6 +22,12 @@ extern char** environ;
 
 namespace keymend::testing {
 
+#ifdef KEYMEND_BINARY_DIR
+// The programs of this build.
+inline const std::string kKeymend = std::string(KEYMEND_BINARY_DIR) + "/driver/keymend";
+inline const std::string kNskfile = std::string(KEYMEND_BINARY_DIR) + "/tools/nskfile";
+#endif
+
 struct CommandResult {
   int exit_status = -1;  // the exit status, or 128 + signal
   std::string out;       // standard output
