@@ -17,10 +17,11 @@
 //                      alternate keys (odd numbers)
 //
 // So 10% of the files are head files, 25% alternate-key files, and the rest
-// are about half unstructured, half relative: 67.5% are structured. The head files' labels name
-// their alternate-key files at LOCATION (default $OLD.KEYS) with their own file ids:
-// "$OLD.KEYS.F0001". That is the state after a restore, in which a run of KEYMEND with another
-// location changes every head file.
+// are about half unstructured, half relative: 67.5% are structured. The
+// head files' labels name their alternate-key files at LOCATION (default
+// $OLD.KEYS) with their own file ids: "$OLD.KEYS.F0001". That is the state
+// after a restore, in which a run of KEYMEND with another location changes
+// every head file.
 //
 // Prints one line: the number of files and of head files made.
 #include <cstdio>
