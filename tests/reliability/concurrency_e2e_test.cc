@@ -24,8 +24,8 @@ using ::keymend::testing::ReadWholeFile;
 using ::keymend::testing::ReportedName;
 using ::keymend::testing::ReportedOutcome;
 
-constexpr int kSalesFiles = 600;  // matched by both runs
-constexpr int kOtherFiles = 200;  // matched by the second run only
+constexpr int kSalesFiles = 2000;  // matched by both runs; enough that the creator overlaps them
+constexpr int kOtherFiles = 400;  // matched by the second run only
 
 class ConcurrencyE2eTest : public NodeTest {
  protected:
