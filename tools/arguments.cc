@@ -34,19 +34,19 @@ std::string ParseArguments(const std::vector<std::string>& words,
       name.resize(eq);
       inline_value = true;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     for (const OptionSpec& s : specs) {
-      if (name == s.name) spec = &s;
+      if (name == s.name) option = &s;
     }
-    if (spec == nullptr) return "unknown option --" + name;
-    if (!spec->takes_value) {
+    if (option == nullptr) return "unknown option --" + name;
+    if (!option->takes_value) {
       if (inline_value) return "--" + name + " takes no value";
     } else if (!inline_value) {
       if (i + 1 >= words.size()) return "--" + name + " needs a value";
       value = words[++i];
     }
     std::vector<std::string>& slot = parsed.values[name];
-    if (!slot.empty() && !spec->repeatable) return "--" + name + " is given more than once";
+    if (!slot.empty() && !option->repeatable) return "--" + name + " is given more than once";
     slot.push_back(value);
   }
   *args = std::move(parsed);

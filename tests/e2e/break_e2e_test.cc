@@ -13,23 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/run_command.h"
+#include "tests/support/node_test.h"
 
 namespace keymend {
 namespace {
 
 using ::keymend::testing::CommandResult;
 using ::keymend::testing::kKeymend;
-using ::keymend::testing::kNskfile;
-using ::keymend::testing::RunCommand;
-using ::keymend::testing::ScopedTempDir;
 
 constexpr int kHeadFiles = 400;
 
-class BreakE2eTest : public ::testing::Test {
+class BreakE2eTest : public ::keymend::testing::NodeTest {
  protected:
-  BreakE2eTest() : node_(dir_.path() + "/node") {
-    env_ = {{"NSK_ROOT", node_}, {"NSK_DEFAULTS", ""}, {"NSK_USER", ""}};
+  BreakE2eTest() {
     Nsk({"init"});
     Nsk({"volume", "add", "$OLD", "$NEW"});
     Nsk({"create", "$NEW.SALES.H0", "--altfile", "$OLD.SALES.ALTA", "--altfile",
@@ -42,34 +38,6 @@ class BreakE2eTest : public ::testing::Test {
         "altlist) SELECT volume, subvolume, 'H' || printf('%03d', i), file_type, file_code, "
         "owner, security, altlist FROM files, n WHERE fileid = 'H0';");
   }
-  void Nsk(std::vector<std::string> args) {
-    args.insert(args.begin(), kNskfile);
-    CommandResult r = RunCommand(args, env_, dir_.path());
-    ASSERT_EQ(r.exit_status, 0) << r.err;
-  }
-  std::string Sql(const std::string& statement) {
-    CommandResult r =
-        RunCommand({"/usr/bin/sqlite3", node_ + "/catalog.db", statement}, {}, dir_.path());
-    EXPECT_EQ(r.exit_status, 0) << r.err;
-    return r.out;
-  }
-  // One line a head file: how many of its two names are on $NEW.
-  std::vector<std::string> Labels() {
-    CommandResult r = RunCommand({kNskfile, "info", "$NEW.SALES.H*", "--json"}, env_, dir_.path());
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < r.out.size()) {
-      size_t nl = r.out.find('\n', start);
-      if (nl == std::string::npos) nl = r.out.size();
-      out.push_back(r.out.substr(start, nl - start));
-      start = nl + 1;
-    }
-    return out;
-  }
-
-  ScopedTempDir dir_;
-  std::string node_;
-  std::map<std::string, std::string> env_;
 };
 
 TEST_F(BreakE2eTest, StopsAfterAWholeFileAndLosesNothing) {
@@ -122,7 +90,7 @@ TEST_F(BreakE2eTest, StopsAfterAWholeFileAndLosesNothing) {
   EXPECT_LT(reported, kHeadFiles) << "the BREAK came too late to test anything";
 
   int adjusted = 0, old = 0;
-  for (const std::string& label : Labels()) {
+  for (const auto& [name, label] : Labels()) {
     const bool a = label.find("$NEW.SALES.ALTA") != std::string::npos;
     const bool b = label.find("$NEW.SALES.ALTB") != std::string::npos;
     EXPECT_EQ(a, b) << "half adjusted: " << label;
@@ -138,7 +106,7 @@ TEST_F(BreakE2eTest, StopsAfterAWholeFileAndLosesNothing) {
   EXPECT_LE(adjusted, reported + 1);
 
   // A second run finishes the rest and says OK for the files already done.
-  CommandResult second = RunCommand({kKeymend, "$NEW.SALES.*,$NEW.SALES"}, env_, dir_.path());
+  const CommandResult second = Keymend({"$NEW.SALES.*,$NEW.SALES"});
   EXPECT_EQ(second.exit_status, 0);
   int ok = 0, modified = 0;
   for (size_t at = second.out.find("  OK\n"); at != std::string::npos;

@@ -6,72 +6,29 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/run_command.h"
+#include "tests/support/node_test.h"
 
 namespace keymend {
 namespace {
 
 using ::keymend::testing::CommandResult;
-using ::keymend::testing::kKeymend;
 using ::keymend::testing::kNskfile;
+using ::keymend::testing::kKeymend;
+using ::keymend::testing::Lines;
+using ::keymend::testing::ReportLine;
 using ::keymend::testing::RunCommand;
-using ::keymend::testing::ScopedTempDir;
 
-const char kFiller[] = ". . . . . . . . . . . . . . . . . . .  ";
-
-std::string ReportLine(const std::string& name, const std::string& outcome) {
-  return name + std::string(kFiller).substr(name.size()) + outcome;
-}
-
-class KeymendE2eTest : public ::testing::Test {
+class KeymendE2eTest : public ::keymend::testing::NodeTest {
  protected:
   KeymendE2eTest() {
-    env_ = {{"NSK_ROOT", dir_.path() + "/node"}, {"NSK_DEFAULTS", ""}, {"NSK_USER", ""}};
     Nsk({"init", "--node", "\\DEMO"});
     Nsk({"volume", "add", "$OLD", "$NEW"});
   }
 
-  CommandResult Nsk(std::vector<std::string> args, bool must_work = true) {
-    args.insert(args.begin(), kNskfile);
-    CommandResult r = RunCommand(args, env_, dir_.path());
-    if (must_work) {
-      EXPECT_EQ(r.exit_status, 0) << "nskfile " << args[1] << ": " << r.err;
-    }
-    return r;
-  }
-  CommandResult Keymend(std::vector<std::string> args,
-                        const std::map<std::string, std::string>& extra = {}) {
-    args.insert(args.begin(), kKeymend);
-    std::map<std::string, std::string> env = env_;
-    for (const auto& [k, v] : extra) env[k] = v;
-    return RunCommand(args, env, dir_.path());
-  }
-  // The lines of `text`, without their newlines.
-  static std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < text.size()) {
-      size_t nl = text.find('\n', start);
-      if (nl == std::string::npos) nl = text.size();
-      out.push_back(text.substr(start, nl - start));
-      start = nl + 1;
-    }
-    return out;
-  }
-  // Output lines after the two banner lines.
-  static std::vector<std::string> Report(const CommandResult& r) {
-    std::vector<std::string> lines = Lines(r.out);
-    if (lines.size() < 2) return {};
-    return {lines.begin() + 2, lines.end()};
-  }
   std::string Json(const std::string& name) {
     return Nsk({"info", name, "--json"}).out;
   }
-  std::string Dump() {
-    return RunCommand({"/usr/bin/sqlite3", dir_.path() + "/node/catalog.db", ".dump"}, {},
-                      dir_.path())
-        .out;
-  }
+  std::string Dump() { return Sql(".dump"); }
   // Head files of $OLD.SALES restored to $NEW.SALES with `nskfile dup`.
   void RestoredSubvolume() {
     Nsk({"create", "$OLD.SALES.ORDERS", "--altfile", "$OLD.SALES.ORDALT1", "--altfile",
@@ -83,9 +40,6 @@ class KeymendE2eTest : public ::testing::Test {
     Nsk({"create", "$OLD.SALES.NOTES", "--type", "0"});
     Nsk({"dup", "$OLD.SALES.*", "$NEW.SALES.*"});
   }
-
-  ScopedTempDir dir_;
-  std::map<std::string, std::string> env_;
 };
 
 const char kBanner[] = "KEYMEND (201) - V6034H06 - (28Feb2011)   System \\DEMO, running NSK H06.29";

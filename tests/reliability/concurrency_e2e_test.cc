@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/reliability/node_fixture.h"
+#include "tests/support/node_test.h"
 
 namespace keymend {
 namespace {

@@ -1,8 +1,8 @@
-// The shared fixture of the reliability tests: a node in a temporary
+// The shared fixture of the end-to-end tests: a node in a temporary
 // directory, made and inspected with the real nskfile, and keymend run as
 // the real binary against it.
-#ifndef KEYMEND_TESTS_RELIABILITY_NODE_FIXTURE_H_
-#define KEYMEND_TESTS_RELIABILITY_NODE_FIXTURE_H_
+#ifndef KEYMEND_TESTS_SUPPORT_NODE_TEST_H_
+#define KEYMEND_TESTS_SUPPORT_NODE_TEST_H_
 
 #include <gtest/gtest.h>
 
@@ -120,4 +120,4 @@ class NodeTest : public ::testing::Test {
 
 }  // namespace keymend::testing
 
-#endif  // KEYMEND_TESTS_RELIABILITY_NODE_FIXTURE_H_
+#endif  // KEYMEND_TESTS_SUPPORT_NODE_TEST_H_
