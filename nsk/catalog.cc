@@ -27,6 +27,7 @@
 #include <cstring>
 #include <tuple>
 
+#include "nsk/lock_wait.h"
 #include "nsk/pattern.h"
 #include "nsk/sql.h"
 
@@ -128,6 +129,7 @@ struct Catalog::Rep {
   sqlite3* db = nullptr;
   std::string path;
   std::string node_name;
+  LockWait lock_wait;
 
   Statement begin, commit, rollback;
   Statement read_node;
@@ -208,7 +210,7 @@ Error Catalog::Rep::Connect(const std::string& catalog_path, const CatalogOption
       sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) return Failed(rc, "open");
   sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, options.busy_timeout_ms);
+  lock_wait.Install(db, options.busy_timeout_ms);
   // Without this SQLite compiles a statement again whenever a value bound to
   // a GLOB changes (it might allow an index range), which is every page of
   // every search; the plans here never depend on bound values.
@@ -440,7 +442,7 @@ NameDefaults Catalog::Defaults() const {
   return NameDefaults{settings_.node_name, settings_.default_volume, settings_.default_subvolume};
 }
 
-void Catalog::SetBusyTimeout(int milliseconds) { sqlite3_busy_timeout(rep_->db, milliseconds); }
+void Catalog::SetBusyTimeout(int milliseconds) { rep_->lock_wait.Install(rep_->db, milliseconds); }
 
 Error Catalog::Open(const std::string& directory, const CatalogOptions& options,
                     std::unique_ptr<Catalog>* catalog) {

@@ -7,6 +7,7 @@ add_library(nsk_store
   fault_vfs.cc
   host_errors.cc
   labels.cc
+  lock_wait.cc
   pattern.cc
   search.cc
   sql.cc

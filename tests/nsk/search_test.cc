@@ -160,7 +160,7 @@ TEST_F(SearchTest, StartAfter) {
 // goes backwards, and delivers every name that stayed in the catalog.
 TEST_F(SearchTest, CreateAndPurgeDuringASearch) {
   auto file = [](int i) {
-    char n[16];
+    char n[24];
     std::snprintf(n, sizeof n, "$D1.S.F%03d", i);
     return std::string(n);
   };
